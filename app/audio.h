@@ -1,0 +1,13 @@
+// The game's sound: looping module music and the pickup sample.
+#pragma once
+
+#include "platform/bass.h"
+
+// Music is in use; cleared when the module fails to load with a reported error.
+inline bool musicEnabled = true;
+inline HMUSIC musicHandle = 0;
+inline HSAMPLE plopSample = 0;
+
+void InitAudio();
+// Fades the volume from 100 to 0 in 10 ms steps, then stops the output.
+void FadeOutMusic();

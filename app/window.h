@@ -1,0 +1,21 @@
+// The game's one window and its OpenGL context, the window procedure and the projection.
+#pragma once
+
+#include "platform/platform.h"
+
+inline int screenWidth = 640;
+inline int screenHeight = 480;
+inline bool fullscreenMode = true;
+// Key state by virtual-key code, kept from key-down and key-up messages.
+inline bool keyDown[256];
+inline WindowHandle windowHandle = nullptr;
+inline DeviceContext deviceContext = nullptr;
+inline RenderContext renderContext = nullptr;
+
+bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen);
+void DestroyGameWindow();
+// Handles one window message; the result is 0 for the messages the game handles.
+std::intptr_t WindowProc(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                         std::intptr_t lParam);
+// Viewport and 45-degree perspective projection for a client area of the given size.
+void ResizeScene(int width, int height);

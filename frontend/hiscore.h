@@ -1,0 +1,24 @@
+// The nine-place high-score table and its file.
+#pragma once
+
+#include <cstdint>
+
+struct HighScoreEntry {
+    std::int32_t score;
+    char name[12];  // NUL-terminated, at most 11 characters
+};
+
+struct HighScoreTable {
+    HighScoreEntry entries[10];  // places 1 to 9; entry 0 is never used
+
+    void Load(const char* fileName);
+    // Returns whether the file was written; a failed save leaves the old file whole.
+    bool Save(const char* fileName) const;
+    void Insert(HighScoreEntry entry, int place);
+};
+
+inline HighScoreTable highScores;
+
+// The place in 1 to 9 that the current score earns, or 0.
+int FindHighScorePlace();
+void DrawHighScores();

@@ -1,0 +1,14 @@
+// The name entry after a game whose score earns a place.
+#pragma once
+
+constexpr int kMaxNameLength = 10;
+
+inline char nameText[kMaxNameLength + 1];
+inline int nameLength = 0;
+// True means the key's current press has already been used.
+inline bool keyLatch[256];
+// True once a character has been added since the name entry began.
+inline bool nameTyped = false;
+
+void ReadNameKeys();
+void DrawNameEntry();

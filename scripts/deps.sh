@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the game and its tests need, when any is missing.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev libopenmpt-dev
+  libfreetype-dev fonts-dejavu-core
+)
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(
+    libgtest-dev libbenchmark-dev clang libclang-rt-dev
+    xvfb xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
+    openmpt123 sox
+  )
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

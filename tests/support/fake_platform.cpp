@@ -1,0 +1,120 @@
+#include "tests/support/fake_platform.h"
+
+#include "tests/support/gl_context.h"
+
+#include <GL/gl.h>
+
+namespace fake {
+
+void Reset() { state = State{}; }
+
+void Press(int virtualKey) {
+    state.asyncKeys[virtualKey & 0xFF] = true;
+    Post(WM_KEYDOWN, static_cast<std::uintptr_t>(virtualKey));
+}
+
+void Release(int virtualKey) {
+    state.asyncKeys[virtualKey & 0xFF] = false;
+    Post(WM_KEYUP, static_cast<std::uintptr_t>(virtualKey));
+}
+
+void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    state.queue.push_back(Message{message, wParam, lParam});
+}
+
+}  // namespace fake
+
+using fake::state;
+
+namespace {
+// The one window the fake offers; its address is the handle.
+PlatformWindow* const kWindow = reinterpret_cast<PlatformWindow*>(&state);
+RenderContext const kContext = &state.swaps;
+}  // namespace
+
+bool RegisterWindowClass() { return !state.failWindowClass; }
+bool UnregisterWindowClass() { return true; }
+
+bool ChangeDisplaySettings(int, int, int) {
+    state.displayModeChanged = !state.refuseDisplayMode;
+    return state.displayModeChanged;
+}
+
+void RestoreDisplaySettings() { state.displayModeChanged = false; }
+
+WindowHandle CreateWindow(const char*, int width, int height, bool fullscreen,
+                          const PixelFormatRequest&) {
+    if (state.failWindow) return nullptr;
+    state.windowExists = true;
+    state.windowFullscreen = fullscreen;
+    state.windowWidth = width;
+    state.windowHeight = height;
+    return kWindow;
+}
+
+bool DestroyWindow(WindowHandle window) {
+    if (window != kWindow || !state.windowExists) return false;
+    state.windowExists = false;
+    return true;
+}
+
+DeviceContext GetDC(WindowHandle window) { return window; }
+bool ReleaseDC(WindowHandle window, DeviceContext dc) { return window == dc; }
+int ChoosePixelFormat(DeviceContext dc, const PixelFormatRequest&) { return dc ? 1 : 0; }
+bool SetPixelFormat(DeviceContext dc, int format, const PixelFormatRequest&) {
+    return dc && format == 1;
+}
+
+RenderContext wglCreateContext(DeviceContext) {
+    if (state.failContext) return nullptr;
+    return kContext;
+}
+
+bool wglMakeCurrent(DeviceContext dc, RenderContext rc) {
+    if (!dc && !rc) return true;
+    return rc == kContext && testgl::MakeCurrent(state.windowWidth, state.windowHeight);
+}
+
+bool wglDeleteContext(RenderContext rc) { return rc == kContext; }
+void ShowWindow(WindowHandle) {}
+void ShowCursor(bool show) { state.cursorShown = show; }
+
+void SwapBuffers(DeviceContext) {
+    glFinish();
+    ++state.swaps;
+}
+
+bool PeekMessage(Message* message) {
+    if (state.queue.empty()) return false;
+    *message = state.queue.front();
+    state.queue.pop_front();
+    return true;
+}
+
+void PostQuitMessage(int exitCode) {
+    fake::Post(WM_QUIT, static_cast<std::uintptr_t>(exitCode));
+}
+
+std::int16_t GetAsyncKeyState(int virtualKey) {
+    return state.asyncKeys[virtualKey & 0xFF] ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+DWORD timeGetTime() { return state.now; }
+DWORD GetTickCount() { return state.now; }
+
+void Sleep(DWORD milliseconds) {
+    state.sleepTotal += milliseconds;
+    state.now += milliseconds;
+}
+
+int MessageBox(WindowHandle, const char* text, const char* caption, unsigned type) {
+    state.boxes.push_back({text ? text : "", caption ? caption : "", type});
+    if (!state.answers.empty()) {
+        int answer = state.answers.front();
+        state.answers.pop_front();
+        return answer;
+    }
+    return (type & MB_YESNO) ? IDNO : IDOK;
+}
+
+WindowHandle GetFocus() { return state.windowExists ? kWindow : nullptr; }
