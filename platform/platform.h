@@ -7,6 +7,7 @@
 // Nothing in this header depends on SDL.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 using DWORD = std::uint32_t;
@@ -120,3 +121,18 @@ void Sleep(DWORD milliseconds);
 int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned type);
 // The window that has the keyboard focus, or nullptr.
 WindowHandle GetFocus();
+
+// --- Bitmap conversion -------------------------------------------------------------------------
+// The platform's device-independent-bitmap conversion. file/size hold a whole Windows bitmap file
+// (14-byte file header, bitmap header, colour table, pixels) of any depth and compression the
+// platform decodes. On success it delivers the picture as 24-bit pixels in blue, green, red
+// order, bottom row first, each row padded to a multiple of 4 bytes; release it with
+// FreeConvertedBitmap. False when the data cannot be decoded.
+struct ConvertedBitmap {
+    int width;
+    int height;
+    int stride;  // bytes per row, a multiple of 4
+    unsigned char* bits;
+};
+bool ConvertBitmapToBgr24(const unsigned char* file, std::size_t size, ConvertedBitmap* out);
+void FreeConvertedBitmap(ConvertedBitmap* bitmap);
