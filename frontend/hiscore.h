@@ -1,6 +1,7 @@
 // The nine-place high-score table and its file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct HighScoreEntry {
@@ -11,7 +12,10 @@ struct HighScoreEntry {
 struct HighScoreTable {
     HighScoreEntry entries[10];  // places 1 to 9; entry 0 is never used
 
+    // Places the file does not fill get an empty name and score 0; a missing file loads empty.
     void Load(const char* fileName);
+    // The reader behind Load, for the contents of a file already in memory.
+    void LoadFromText(const char* text, std::size_t size);
     // Returns whether the file was written; a failed save leaves the old file whole.
     bool Save(const char* fileName) const;
     void Insert(HighScoreEntry entry, int place);
