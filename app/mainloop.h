@@ -15,8 +15,6 @@ inline float frameDelta = 0;
 inline float stepAccumulator = 0;
 inline std::uint64_t lastPassTime = 0;
 inline std::uint64_t passStartTime = 0;
-// wParam of the last message taken: the exit code once WM_QUIT ended the loop.
-inline std::uintptr_t lastMessageParam = 0;
 
 // Start-up, the loop and shut-down; returns the process exit code.
 int WinMain();

@@ -41,15 +41,13 @@ constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
 constexpr int VK_F1 = 0x70;
 
-// Window messages the game sees.
+// Window messages the game sees. The screen saver and monitor power-down are kept off by the
+// platform itself while the window exists, so no system-command message reaches the game.
 constexpr unsigned WM_SIZE = 0x0005;
 constexpr unsigned WM_CLOSE = 0x0010;
 constexpr unsigned WM_QUIT = 0x0012;
 constexpr unsigned WM_KEYDOWN = 0x0100;
 constexpr unsigned WM_KEYUP = 0x0101;
-constexpr unsigned WM_SYSCOMMAND = 0x0112;
-constexpr std::uintptr_t SC_SCREENSAVE = 0xF140;
-constexpr std::uintptr_t SC_MONITORPOWER = 0xF170;
 
 struct Message {
     unsigned message;

@@ -1,0 +1,83 @@
+#include "app/mainloop.h"
+
+#include "app/audio.h"
+#include "app/frame.h"
+#include "app/window.h"
+#include "game/state.h"
+#include "platform/bass.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The exit code: the WM_QUIT's own code when a close ended the loop, 0 for Esc.
+int exitCode = 0;
+
+// The clock reading widened to 64 bits. The 32-bit millisecond clock wraps after 49.7 days;
+// extending the previous reading by the wrapped difference keeps every pass's duration right
+// across the wrap.
+std::uint64_t ReadClock(std::uint64_t previous) {
+    const DWORD now = timeGetTime();
+    return previous + static_cast<DWORD>(now - static_cast<DWORD>(previous));
+}
+
+}  // namespace
+
+bool StartUp() {
+    fullscreenMode = true;
+    if (!CreateGameWindow("Kelvado", screenWidth, screenHeight, 32, fullscreenMode)) return false;
+    InitAudio();
+    lastPassTime = timeGetTime();
+    return true;
+}
+
+void RunPass() {
+    passStartTime = ReadClock(lastPassTime);
+    // The accumulator takes the previous pass's duration, so it lags one pass behind the clock.
+    stepAccumulator = static_cast<float>(stepAccumulator + 2.0 * frameDelta);
+
+    Message message;
+    if (PeekMessage(&message)) {
+        if (message.message == WM_QUIT) {
+            quitRequested = 1;
+            exitCode = static_cast<int>(message.wParam);
+        } else {
+            WindowProc(windowHandle, message.message, message.wParam, message.lParam);
+        }
+    }
+
+    if (!keyDown[VK_ESCAPE] && escapeLatch) escapeLatch = false;
+    if (keyDown[VK_ESCAPE]) {
+        // Esc quits from the title, leaves a game, and freezes the picture while held.
+        if (gameMode == kModeTitle && !escapeLatch) quitRequested = 1;
+        if (gameMode == kModePlaying) {
+            gameMode = kModeTitle;
+            escapeLatch = true;
+        }
+    } else {
+        while (stepAccumulator > 0.0f) {
+            UpdateGame();
+            stepAccumulator = static_cast<float>(stepAccumulator - 1.0);
+        }
+        if (quitRequested && musicEnabled) FadeOutMusic();
+        DrawFrame();
+        SwapBuffers(deviceContext);
+    }
+
+    const std::int64_t elapsedHundredths = static_cast<std::int64_t>(passStartTime) * 100 -
+                                           static_cast<std::int64_t>(lastPassTime) * 100;
+    frameDelta = static_cast<float>(static_cast<double>(elapsedHundredths) / 5000.0);
+    lastPassTime = passStartTime;
+}
+
+int ShutDown() {
+    if (musicEnabled) FadeOutMusic();
+    DestroyGameWindow();
+    BASS_SetVolume(100);
+    return exitCode;
+}
+
+int WinMain() {
+    if (!StartUp()) return 0;
+    while (quitRequested == 0) RunPass();
+    return ShutDown();
+}
