@@ -1,0 +1,96 @@
+# Helpers for end-to-end tests of the real game under Xvfb: a private X screen, the game started
+# in a scratch data directory, keys typed with xdotool, screenshots read back as pixels.
+# Needs: KELVADO (the binary), KELVADO_DATA (the generated data), WM_CLOSE (the close helper).
+set -euo pipefail
+
+E2E_TMP=$(mktemp -d)
+XVFB_PID=""
+GAME_PID=""
+GAME_DIR=""
+
+cleanup() {
+    [ -n "$GAME_PID" ] && kill -9 "$GAME_PID" 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    rm -rf "$E2E_TMP"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# start_display WIDTH HEIGHT: a new Xvfb screen on a free display number.
+start_display() {
+    local numberFile="$E2E_TMP/display"
+    Xvfb -displayfd 3 -screen 0 "${1}x${2}x24" -nolisten tcp 3>"$numberFile" 2>"$E2E_TMP/xvfb.log" &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$numberFile" ] && break
+        sleep 0.1
+    done
+    [ -s "$numberFile" ] || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$numberFile")"
+    xset r off 2>/dev/null || true  # no autorepeat: a held key is one press
+}
+
+# start_game [DIR]: runs the game in DIR (default: a fresh copy of the data directory).
+start_game() {
+    GAME_DIR=${1:-"$E2E_TMP/game"}
+    mkdir -p "$GAME_DIR"
+    for f in "$KELVADO_DATA"/*; do
+        [ -e "$GAME_DIR/$(basename "$f")" ] || ln -s "$f" "$GAME_DIR/"
+    done
+    (cd "$GAME_DIR" && exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$KELVADO") \
+        >"$E2E_TMP/game.log" 2>&1 &
+    GAME_PID=$!
+}
+
+# game_window: waits for the game's window and prints its id.
+game_window() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --name '^Kelvado$' 2>/dev/null | head -n1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || fail "no game window"
+    echo "$id"
+}
+
+# wait_exit SECONDS: waits for the game to end and prints its exit code.
+wait_exit() {
+    local pid=$GAME_PID
+    for _ in $(seq $(( $1 * 10 ))); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the game did not end within $1 s"
+    local code=0
+    wait "$pid" || code=$?
+    GAME_PID=""
+    echo "$code"
+}
+
+# shot NAME: a screenshot of the whole screen as $E2E_TMP/NAME.png; prints the path.
+shot() {
+    local file="$E2E_TMP/$1.png"
+    import -display "$DISPLAY" -window root "$file"
+    echo "$file"
+}
+
+# mean FILE [GEOMETRY]: mean brightness 0..255 of the picture or of a region such as 25x300+5+5.
+mean() {
+    local crop=""
+    [ -n "${2:-}" ] && crop="-crop $2 +repage"
+    # shellcheck disable=SC2086
+    convert "$1" $crop -colorspace Gray -format '%[fx:int(255*mean+0.5)]' info:
+}
+
+# differ A B: percentage of pixels that differ between two screenshots.
+differ() {
+    compare -metric AE "$1" "$2" null: 2>&1 | awk '{printf "%d\n", $1 * 100 / (640*480)}' || true
+}
+
+key() { xdotool key --delay 60 "$@"; }
+hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
