@@ -11,6 +11,13 @@ using HMUSIC = std::uint32_t;
 using HSAMPLE = std::uint32_t;
 using HCHANNEL = std::uint32_t;
 
+#ifndef FALSE
+constexpr BOOL FALSE = 0;
+#endif
+#ifndef TRUE
+constexpr BOOL TRUE = 1;
+#endif
+
 constexpr std::uint32_t BASS_VERSION = 0x00070001;  // low word 1, high word 7: version 1.7
 
 // Error codes of BASS_ErrorGetCode.
@@ -23,6 +30,7 @@ constexpr int BASS_ERROR_FORMAT = 6;
 constexpr int BASS_ERROR_INIT = 8;
 constexpr int BASS_ERROR_START = 9;
 constexpr int BASS_ERROR_ALREADY = 14;
+constexpr int BASS_ERROR_NOCHAN = 18;
 constexpr int BASS_ERROR_NOPLAY = 24;
 constexpr int BASS_ERROR_ILLPARAM = 20;
 constexpr int BASS_ERROR_DEVICE = 23;
@@ -30,7 +38,8 @@ constexpr int BASS_ERROR_FILEFORM = 41;
 constexpr int BASS_ERROR_UNKNOWN = -1;
 
 constexpr std::uint32_t BASS_MUSIC_LOOP = 4;
-constexpr std::uint32_t BASS_SAMPLE_OVER_VOL = 0x10000;
+constexpr std::uint32_t BASS_SAMPLE_OVER_VOL = 0x10000;   // a new playback takes over a playing one
+constexpr std::uint32_t BASS_SAMPLE_OVER_POS = 0x20000;
 
 std::uint32_t BASS_GetVersion();
 BOOL BASS_Init(int device, std::uint32_t frequency, std::uint32_t flags, void* window);
