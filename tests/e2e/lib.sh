@@ -58,7 +58,8 @@ game_window() {
     echo "$id"
 }
 
-# wait_exit SECONDS: waits for the game to end and prints its exit code.
+# wait_exit SECONDS: waits for the game to end and sets EXIT_CODE. Not in a subshell: only the
+# shell that started the game can collect its exit code.
 wait_exit() {
     local pid=$GAME_PID
     for _ in $(seq $(( $1 * 10 ))); do
@@ -66,10 +67,9 @@ wait_exit() {
         sleep 0.1
     done
     kill -0 "$pid" 2>/dev/null && fail "the game did not end within $1 s"
-    local code=0
-    wait "$pid" || code=$?
+    EXIT_CODE=0
+    wait "$pid" || EXIT_CODE=$?
     GAME_PID=""
-    echo "$code"
 }
 
 # shot NAME: a screenshot of the whole screen as $E2E_TMP/NAME.png; prints the path.

@@ -13,6 +13,6 @@ picture=$(shot title)
 [ "$(mean "$picture")" -gt 10 ] || fail "nothing was drawn: the screen is black"
 
 "$WM_CLOSE" "$window"
-code=$(wait_exit 10)
-[ "$code" = 0 ] || fail "exit code $code after the close request"
+wait_exit 10
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after the close request"
 echo "window smoke: 1 passed, 0 failed"

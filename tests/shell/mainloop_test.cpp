@@ -25,14 +25,15 @@ TEST_F(MainLoopTest, StepsFollowTheClockOnePassLate) {
 
     // 25 ms passes: one step each. The accumulator lands on exactly 0.0 after the step, and
     // exactly 0.0 runs no further step.
-    Pass(25);  // still carries the 50 ms of the previous pass
+    Pass(25);  // the two passes after the change still carry the 50 ms passes
+    Pass(25);
     for (int i = 0; i < 4; ++i) {
         const float before = animClock;
         Pass(25);
         EXPECT_EQ(StepsTaken(before, animClock), 1);
         EXPECT_EQ(stepAccumulator, 0.0f);
     }
-    EXPECT_EQ(fake::state.swaps, 11);
+    EXPECT_EQ(fake::state.swaps, 12);
 }
 
 TEST_F(MainLoopTest, EscapeActsByGameMode) {
@@ -54,11 +55,11 @@ TEST_F(MainLoopTest, EscapeActsByGameMode) {
     EXPECT_EQ(fake::state.swaps, swapsBefore);
     EXPECT_EQ(animClock, clockBefore);
 
-    // Released: every step missed while Esc was held runs in the first pass after.
+    // Released: the steps of the eleven held passes, and the release pass's own, all run at once.
     fake::Release(VK_ESCAPE);
     Pass(25);
     EXPECT_FALSE(escapeLatch);
-    EXPECT_EQ(StepsTaken(clockBefore, animClock), 11);
+    EXPECT_EQ(StepsTaken(clockBefore, animClock), 12);
     EXPECT_EQ(fake::state.swaps, swapsBefore + 1);
 
     // Name entry: Esc does nothing but freeze the picture.

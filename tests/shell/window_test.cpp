@@ -54,11 +54,11 @@ TEST_F(WindowTest, DecliningTheWindowEndsTheProgramQuietly) {
 }
 
 TEST_F(WindowTest, CreationFailuresAreReportedAfterReleasingWhatWasMade) {
+    using fake::State;
     struct Case {
         bool State::* failure;
         const char* message;
     };
-    using fake::State;
     const Case cases[] = {
         {&State::failWindowClass, "Failed To Register The Window Class."},
         {&State::failWindow, "Window Creation Error."},
