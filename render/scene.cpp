@@ -1,6 +1,5 @@
 #include "render/scene.h"
 
-#include "app/mainloop.h"
 #include "game/state.h"
 
 #include <GL/gl.h>
@@ -72,7 +71,6 @@ void EmitWall() {
 
 int ResetGame() {
     ResetGameState();
-    quitRequested = 0;
     SetFog();
     BuildDisplayLists();
     return 1;

@@ -1,0 +1,84 @@
+// Whole playing frames at 640 x 480 on the software renderer, each finished with glFinish:
+// a mid-game frame and the worst case, a full-length worm under the blur.
+#include "app/frame.h"
+#include "app/textures.h"
+#include "app/window.h"
+#include "game/state.h"
+#include "render/scene.h"
+#include "tests/support/gl_context.h"
+
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+bool StartOnce() {
+    static bool ready = false;
+    if (ready) return true;
+    if (!testgl::MakeCurrent(640, 480)) return false;
+    screenWidth = 640;
+    screenHeight = 480;
+    std::error_code error;
+    const auto before = std::filesystem::current_path();
+    const bool haveData = std::filesystem::is_directory(KELVADO_DATA_DIR, error);
+    if (haveData) std::filesystem::current_path(KELVADO_DATA_DIR);
+    std::fprintf(stderr, "textures: %s\n", haveData ? KELVADO_DATA_DIR : "none (default texture)");
+    ResizeScene(640, 480);
+    ResetGame();
+    InitRenderState();
+    std::filesystem::current_path(before);
+    ready = true;
+    return true;
+}
+
+// A worm of `count` records coiled inside the arena, as a long game leaves it.
+void CoilWorm(int count) {
+    segmentCount = static_cast<float>(count);
+    for (int i = 0; i <= count; ++i) {
+        const double t = i * 0.02;
+        const double radius = 2.0 + 8.0 * i / 5000.0;
+        segments[i].x = static_cast<float>(radius * std::sin(t));
+        segments[i].z = static_cast<float>(-10.0 + radius * std::cos(t));
+        segments[i].heading = static_cast<float>(t + 1.5707963);
+        segments[i].rotY = static_cast<float>(segments[i].heading / 6.2831853 * 360.0);
+        segments[i].rotZ = static_cast<float>(3.5 * i);
+        segments[i].active = true;
+    }
+}
+
+void RunFrames(benchmark::State& state, int records, bool blur, float level) {
+    if (!StartOnce()) {
+        state.SkipWithError("no headless GL context");
+        return;
+    }
+    gameMode = kModePlaying;
+    CoilWorm(records);
+    withdrawal = level;
+    tintLevel = level / 300.0f;
+    swayAmount = level > 100 ? 0.2f : 0.0f;
+    swayPhase = 1.0f;
+    score = 12345;
+    blurOn = blur;
+    blurCapture = blur;
+    for (auto _ : state) {
+        DrawFrame();
+        glFinish();
+    }
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+    state.counters["gl_error"] = static_cast<double>(glGetError());
+}
+
+void BM_MidGameFrame(benchmark::State& state) { RunFrames(state, 300, false, 150.0f); }
+void BM_WorstCaseFrame(benchmark::State& state) { RunFrames(state, 4999, true, 250.0f); }
+
+BENCHMARK(BM_MidGameFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WorstCaseFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
