@@ -32,7 +32,9 @@ bool LoadTextures();
 GLuint LoadTexture(const char* fileName, bool mipmapped, bool rgba8);
 ImageRecord* LoadBitmapFile(const char* fileName);
 ImageRecord* ReadBitmap(const char* fileName);
-// Decodes a whole bitmap file held in memory; null (after its message) when it cannot.
+// Decodes a whole bitmap file held in memory; null (after its message) when it cannot. Every
+// size, offset and count in the headers is checked against the data first. A top-down bitmap
+// (negative height) gives the same record as the bottom-up one: bottom row first, height > 0.
 ImageRecord* DecodeBitmap(const unsigned char* data, std::size_t size, const char* fileName);
 void FreeImage(ImageRecord* image);
 void CreateRenderTexture(GLuint* table, int width, int height, int channels, GLenum format,
