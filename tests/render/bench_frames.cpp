@@ -76,8 +76,14 @@ void RunFrames(benchmark::State& state, int records, bool blur, float level) {
 void BM_MidGameFrame(benchmark::State& state) { RunFrames(state, 300, false, 150.0f); }
 void BM_WorstCaseFrame(benchmark::State& state) { RunFrames(state, 4999, true, 250.0f); }
 
+// The worst case taken apart: the long worm alone, and the blur over a short worm.
+void BM_LongWormFrame(benchmark::State& state) { RunFrames(state, 4999, false, 150.0f); }
+void BM_BlurFrame(benchmark::State& state) { RunFrames(state, 300, true, 250.0f); }
+
 BENCHMARK(BM_MidGameFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WorstCaseFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LongWormFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BlurFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
