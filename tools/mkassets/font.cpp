@@ -19,7 +19,7 @@ constexpr int kCell = 32;
 constexpr int kGrid = 512;
 // Room kept free inside each cell for the outline and for linear filtering at the edges.
 constexpr int kMargin = 3;
-constexpr double kOutline = 2.2;
+constexpr double kOutline = 2.0;
 
 struct Coverage {
     int width = 0, rows = 0, left = 0, top = 0;  // top: rows above the baseline

@@ -123,8 +123,8 @@ Image MakeBarkTexture() {
     const int n = 256;
     Image img(n, n);
     TileCells plates(10, 3, 21);
-    auto fibre = MakeOctaves(8, 4, 22);
-    auto streak = MakeOctaves(16, 3, 23);
+    auto fibre = MakeOctaves(2, 4, 22);
+    auto streak = MakeOctaves(2, 3, 23);
     for (int y = 0; y < n; ++y) {
         for (int x = 0; x < n; ++x) {
             double u = (x + 0.5) / n, v = (y + 0.5) / n;
@@ -133,9 +133,9 @@ Image MakeBarkTexture() {
             // Squash the cells across the trunk so plates are long and narrow.
             plates.Nearest(u, v, f1, f2, &id);
             double furrow = SmoothStep(0.0, 0.22, f2 - f1);
-            // Fine fibres: noise stretched along t.
-            double fib = TileNoise::Fractal(fibre, u, v * 0.25, 0.6);
-            double st = TileNoise::Fractal(streak, u * 1.0, v * 0.125, 0.5);
+            // Fibres and streaks: noise squeezed across the trunk, so it runs along t.
+            double fib = TileNoise::Fractal(fibre, u * 4, v, 0.6);
+            double st = TileNoise::Fractal(streak, u * 8, v, 0.5);
             double plateTone = 0.8 + 0.2 * ((id * 37) % 11) / 10.0;
             double light = (0.35 + 0.5 * fib + 0.25 * (st - 0.5)) * plateTone;
             light *= 0.25 + 0.75 * furrow;
