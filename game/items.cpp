@@ -35,6 +35,61 @@ bool Overlap(const Box& a, const Box& b)
 }
 
 int RandomAngle() { return (NextRandom() % 628) / 100; }  // whole radians 0 to 6
+
+// The wall and the trees are tested at fixed points of their circles: a = 0, 0.1, 0.2, ... for
+// the wall and a = 0, 0.2, 0.4, ... for a tree, while a <= 6.283, a single-precision angle.
+// The points never change, so their sines and cosines are taken once.
+constexpr int kWallSamples = 63;
+constexpr int kTreeSamples = 32;
+constexpr double kTreeRingRadius = 1.05;
+
+struct SampleCircles {
+    Box wall[kWallSamples];
+    double treeOffsetX[kTreeSamples];  // 1.05 sin a
+    double treeOffsetZ[kTreeSamples];  // 1.05 cos a
+};
+
+SampleCircles MakeSampleCircles()
+{
+    SampleCircles circles{};
+    int k = 0;
+    for (float a = 0.0f; a <= 6.283 && k < kWallSamples; a = static_cast<float>(a + 0.1), ++k) {
+        const double s = 13.0 * std::sin(static_cast<double>(a));
+        const double c = 13.0 * std::cos(static_cast<double>(a));
+        circles.wall[k] = {static_cast<float>(s - 1.0), static_cast<float>(c - 11.0),
+                           static_cast<float>(s + 1.0), static_cast<float>(c - 9.0)};
+    }
+    k = 0;
+    for (float a = 0.0f; a <= 6.283 && k < kTreeSamples; a = static_cast<float>(a + 0.2), ++k) {
+        circles.treeOffsetX[k] = kTreeRingRadius * std::sin(static_cast<double>(a));
+        circles.treeOffsetZ[k] = kTreeRingRadius * std::cos(static_cast<double>(a));
+    }
+    return circles;
+}
+
+const SampleCircles sampleCircles = MakeSampleCircles();
+
+// How far from a body record or a tree the head box must lie to be sure that none of its
+// boxes can be touched: the reach of the boxes plus a margin for rounding them to floats.
+constexpr double kBodyReach = kHeadHalfSize + 0.05;
+constexpr double kTreeReach = kTreeRingRadius + kHeadHalfSize + 0.05;
+
+// The head box widened by `reach`: a record or tree centre outside it is too far away for any
+// of its boxes to touch the head box.
+Box Widened(const Box& box, double reach)
+{
+    return {static_cast<float>(box.minX - reach), static_cast<float>(box.minZ - reach),
+            static_cast<float>(box.maxX + reach), static_cast<float>(box.maxZ + reach)};
+}
+
+// Decided only for coordinates small enough that rounding a box bound to a float moves it by far
+// less than the margin in the reach; elsewhere (and for NaN) the exact tests run.
+bool Outside(float x, float z, const Box& reach)
+{
+    // Evaluated without short cuts: one branch per record instead of six.
+    const bool outside = (x < reach.minX) | (x > reach.maxX) | (z < reach.minZ) | (z > reach.maxZ);
+    return outside & (std::fabs(x) < 1.0e4f) & (std::fabs(z) < 1.0e4f);
+}
 }  // namespace
 
 bool BoxesOverlap(float aMinX, float aMinZ, float aMaxX, float aMaxZ,
@@ -105,27 +160,27 @@ void CheckCollisions()
     const SegmentRecord& head = segments[1];
     const Box headBox = BoxAbout(head.x, head.z, kHeadHalfSize);
 
+    // Records whose boxes certainly cannot reach the head box are passed over.
+    const Box bodyReach = Widened(headBox, kBodyReach);
     const int n = WormLoopCount();
     for (int i = kFirstTestedRecord; i <= n; ++i) {
-        if (Overlap(BoxAbout(segments[i].x, segments[i].z, kHeadHalfSize), headBox))
-            gameOverPending = true;
+        const float x = segments[i].x, z = segments[i].z;
+        if (Outside(x, z, bodyReach)) continue;
+        if (Overlap(BoxAbout(x, z, kHeadHalfSize), headBox)) gameOverPending = true;
     }
 
-    // The wall: 2 x 2 boxes at 63 points of the circle of radius 13 about (0, -10).
-    for (float a = 0.0f; a <= 6.283; a = static_cast<float>(a + 0.1)) {
-        const double s = 13.0 * std::sin(static_cast<double>(a));
-        const double c = 13.0 * std::cos(static_cast<double>(a));
-        const Box sample = {static_cast<float>(s - 1.0), static_cast<float>(c - 11.0),
-                            static_cast<float>(s + 1.0), static_cast<float>(c - 9.0)};
+    for (const Box& sample : sampleCircles.wall) {
         if (Overlap(sample, headBox)) gameOverPending = true;
     }
 
-    // The trees: small boxes at 32 points of a circle of radius 1.05 about each trunk.
+    const Box treeReach = Widened(headBox, kTreeReach);
     const int treeLimit = treeCount < kTreeTableSize ? treeCount : kTreeTableSize - 1;
     for (int t = 1; t <= treeLimit; ++t) {
-        for (float a = 0.0f; a <= 6.283; a = static_cast<float>(a + 0.2)) {
-            const double x = trees[t].x + 1.05 * std::sin(static_cast<double>(a));
-            const double z = trees[t].z + 1.05 * std::cos(static_cast<double>(a));
+        const double treeX = trees[t].x, treeZ = trees[t].z;
+        if (Outside(trees[t].x, trees[t].z, treeReach)) continue;
+        for (int k = 0; k < kTreeSamples; ++k) {
+            const double x = treeX + sampleCircles.treeOffsetX[k];
+            const double z = treeZ + sampleCircles.treeOffsetZ[k];
             if (Overlap(BoxAbout(x, z, kHeadHalfSize), headBox)) gameOverPending = true;
         }
     }

@@ -8,6 +8,8 @@ std::uint32_t randomState = 1;
 
 void SeedRandom(std::uint32_t seed) { randomState = seed; }
 
+std::uint32_t RandomState() { return randomState; }
+
 int NextRandom()
 {
     randomState = randomState * 214013u + 2531011u;  // modulo 2^32 by unsigned wrap-around

@@ -7,6 +7,8 @@
 // The C runtime's generator: state = state * 214013 + 2531011, result bits 16 to 30.
 void SeedRandom(std::uint32_t seed);
 int NextRandom();  // 0 to 32767
+// The generator's state, so that a run can be repeated from this point with SeedRandom.
+std::uint32_t RandomState();
 
 // r / 6.2831853 * 360 in double precision, rounded to float.
 float RadToDeg(float radians);

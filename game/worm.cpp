@@ -1,5 +1,6 @@
 // Steering, movement and growth of the worm: phases 2, 4, 8 and 9 of a play step.
 #include <cmath>
+#include <cstring>
 
 #include "game/rules.h"
 #include "game/state.h"
@@ -12,6 +13,54 @@ constexpr float kRollPerStep = 3.5f;   // degrees
 constexpr int kRecordsAtStart = 20;
 
 bool KeyIsDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
+bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// What the follow and advance phases derive from a heading: sine, cosine, yaw in degrees and
+// the advance of one step. Along the worm each record takes the heading its predecessor had one
+// step earlier, so these are worked out once per heading and then handed down the worm with it
+// instead of being recomputed by every record.
+//
+// The values travel down the table like the headings do: the slot of record i is
+// (i + memoBase) mod 5000, and memoBase moves back by one at every follow phase, so record i
+// finds in its slot what record i - 1 used one step earlier without anything being copied. A
+// slot is used only when its key has exactly the bits of the heading (or direction) at hand, so
+// a reused value is always the one a fresh computation would give; a miss just computes anew.
+struct DirectionKey {
+    float heading;
+    float dirX;  // sin(heading)
+    float dirZ;  // cos(heading)
+    float rotY;  // RadToDeg(heading)
+};
+struct DirectionStep {
+    double stepX;  // dirX / 30
+    double stepZ;  // dirZ / 30
+};
+
+DirectionKey directionKeys[kSegmentTableSize];
+DirectionStep directionSteps[kSegmentTableSize];
+int memoBase = 0;
+
+void RememberDirection(int slot, float heading)
+{
+    DirectionKey& key = directionKeys[slot];
+    key.heading = heading;
+    key.dirX = static_cast<float>(std::sin(static_cast<double>(heading)));
+    key.dirZ = static_cast<float>(std::cos(static_cast<double>(heading)));
+    key.rotY = RadToDeg(heading);
+    directionSteps[slot] = {key.dirX / kStepLength, key.dirZ / kStepLength};
+}
+
+const bool directionsRemembered = [] {
+    for (int slot = 0; slot < kSegmentTableSize; ++slot) RememberDirection(slot, 0.0f);
+    return true;
+}();
+
+int SlotOf(int record)
+{
+    const int slot = record + memoBase;
+    return slot >= kSegmentTableSize ? slot - kSegmentTableSize : slot;
+}
 }  // namespace
 
 float RadToDeg(float radians) { return static_cast<float>(radians / 6.2831853 * 360.0); }
@@ -31,8 +80,14 @@ void AdvanceSegments()
     for (int i = 1; i <= n; ++i) {
         SegmentRecord& s = segments[i];
         if (!s.active) continue;
-        s.x = static_cast<float>(s.x + s.dirX / kStepLength);
-        s.z = static_cast<float>(s.z + s.dirZ / kStepLength);
+        const int slot = SlotOf(i);
+        const DirectionKey& key = directionKeys[slot];
+        const double stepX =
+            SameBits(s.dirX, key.dirX) ? directionSteps[slot].stepX : s.dirX / kStepLength;
+        const double stepZ =
+            SameBits(s.dirZ, key.dirZ) ? directionSteps[slot].stepZ : s.dirZ / kStepLength;
+        s.x = static_cast<float>(s.x + stepX);
+        s.z = static_cast<float>(s.z + stepZ);
     }
 }
 
@@ -53,16 +108,21 @@ void GrowWorm()
 
 void FollowAndPlaceSegments()
 {
+    memoBase = memoBase == 0 ? kLastSegment : memoBase - 1;
     // Descending, so that record i still reads the heading record i - 1 had before this phase.
     for (int i = WormLoopCount(); i >= 1; --i) {
         SegmentRecord& s = segments[i];
         const SegmentRecord& ahead = segments[i - 1];
         if (s.active) {
-            s.heading = ahead.heading;
-            s.dirX = static_cast<float>(std::sin(static_cast<double>(s.heading)));
-            s.dirZ = static_cast<float>(std::cos(static_cast<double>(s.heading)));
+            const float heading = ahead.heading;
+            const int slot = SlotOf(i);
+            if (!SameBits(directionKeys[slot].heading, heading)) RememberDirection(slot, heading);
+            const DirectionKey& key = directionKeys[slot];
+            s.heading = heading;
+            s.dirX = key.dirX;
+            s.dirZ = key.dirZ;
             s.rotZ = s.rotZ + kRollPerStep;
-            s.rotY = RadToDeg(s.heading);
+            s.rotY = key.rotY;
         } else {
             // A new record starts on its predecessor, standing still until it first follows.
             s.active = true;
