@@ -118,31 +118,34 @@ Image MakeGroundTexture() {
     return img;
 }
 
-// Bark: plates split by deep furrows running along the trunk (t), wrapping around it (s).
+// Bark: ridges running along the trunk (t) that meander, split and join, with darker furrows
+// between them; it wraps around the trunk (s) and along it.
 Image MakeBarkTexture() {
     const int n = 256;
     Image img(n, n);
-    TileCells plates(10, 3, 21);
+    TileCells plates(30, 3, 21);
+    auto meander = MakeOctaves(2, 4, 24);
     auto fibre = MakeOctaves(2, 4, 22);
     auto streak = MakeOctaves(2, 3, 23);
     for (int y = 0; y < n; ++y) {
         for (int x = 0; x < n; ++x) {
             double u = (x + 0.5) / n, v = (y + 0.5) / n;
+            // Twenty-six ridges around the trunk, pushed sideways by slow noise.
+            double wander = TileNoise::Fractal(meander, u * 2, v, 0.5) - 0.5;
+            double ridge = 0.5 + 0.5 * std::cos(2 * kPi * (u * 26 + 2.6 * wander));
+            double furrow = SmoothStep(0.05, 0.65, ridge);
+            // Plates: ridges break into lengths with their own tone.
             double f1, f2;
             int id = 0;
-            // Squash the cells across the trunk so plates are long and narrow.
             plates.Nearest(u, v, f1, f2, &id);
-            double furrow = SmoothStep(0.0, 0.22, f2 - f1);
-            // Fibres and streaks: noise squeezed across the trunk, so it runs along t.
-            double fib = TileNoise::Fractal(fibre, u * 4, v, 0.6);
+            double plateTone = 0.85 + 0.15 * ((id * 37) % 11) / 10.0;
+            double crack = 0.75 + 0.25 * SmoothStep(0.0, 0.12, f2 - f1);
+            double fib = TileNoise::Fractal(fibre, u * 8, v, 0.6);
             double st = TileNoise::Fractal(streak, u * 8, v, 0.5);
-            double plateTone = 0.8 + 0.2 * ((id * 37) % 11) / 10.0;
-            double light = (0.35 + 0.5 * fib + 0.25 * (st - 0.5)) * plateTone;
-            light *= 0.25 + 0.75 * furrow;
-            // The plate's rounded face catches light on one side.
-            light *= 0.85 + 0.3 * Clamp01(1.0 - f1);
+            double light = (0.4 + 0.45 * fib + 0.25 * (st - 0.5)) * plateTone;
+            light *= (0.35 + 0.65 * furrow) * crack;
             light = Clamp01(light);
-            Color bark = Mix(Rgb(60, 44, 34), Rgb(170, 140, 112), light);
+            Color bark = Mix(Rgb(52, 38, 30), Rgb(176, 146, 116), light);
             img.At(x, y) = bark * (0.6 + 0.55 * light);
         }
     }
