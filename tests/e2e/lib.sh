@@ -9,11 +9,15 @@ GAME_PID=""
 GAME_DIR=""
 
 cleanup() {
-    [ -n "$GAME_PID" ] && kill -9 "$GAME_PID" 2>/dev/null || true
+    if [ -n "$GAME_PID" ]; then
+        kill -9 "$GAME_PID" 2>/dev/null || true
+        wait "$GAME_PID" 2>/dev/null || true
+    fi
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
     rm -rf "$E2E_TMP"
 }
 trap cleanup EXIT
+[ -n "${E2E_KEEP:-}" ] && trap "kill -9 \$GAME_PID \$XVFB_PID 2>/dev/null; echo kept \$E2E_TMP" EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -49,7 +53,7 @@ start_game() {
 # game_window: waits for the game's window and prints its id.
 game_window() {
     local id=""
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         id=$(xdotool search --name '^Kelvado$' 2>/dev/null | head -n1 || true)
         [ -n "$id" ] && break
         sleep 0.1
@@ -87,10 +91,52 @@ mean() {
     convert "$1" $crop -colorspace Gray -format '%[fx:int(255*mean+0.5)]' info:
 }
 
-# differ A B: percentage of pixels that differ between two screenshots.
+# differ A B: percentage of pixels that differ clearly (by more than a quarter) between two
+# screenshots.
 differ() {
-    compare -metric AE "$1" "$2" null: 2>&1 | awk '{printf "%d\n", $1 * 100 / (640*480)}' || true
+    compare -metric AE -fuzz 25% "$1" "$2" null: 2>&1 | awk '{printf "%d\n", $1 * 100 / (640*480)}' || true
 }
 
 key() { xdotool key --delay 60 "$@"; }
 hold() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
+
+# differs_from_backdrop SCREENSHOT GEOMETRY: mean absolute difference (0..255) between the
+# screenshot and the title backdrop in a region: text drawn over the backdrop makes it large.
+differs_from_backdrop() {
+    local backdrop="$E2E_TMP/backdrop.png"
+    [ -f "$backdrop" ] || convert "$KELVADO_DATA/alku.bmp" -resize 640x480! "$backdrop"
+    convert "$1" "$backdrop" -crop "$2" +repage -compose difference -composite \
+        -colorspace Gray -format '%[fx:int(255*mean+0.5)]' info:
+}
+
+# channel_mean FILE GEOMETRY CHANNEL(R|G|B): mean of one colour channel in a region, 0..255.
+channel_mean() {
+    convert "$1" -crop "$2" +repage -channel "$3" -separate -format '%[fx:int(255*mean+0.5)]' info:
+}
+
+# is_title SCREENSHOT: the title screen shows text over its backdrop where "BETA" and the label
+# stand, and the bare backdrop in its top-left corner.
+is_title() {
+    [ "$(differs_from_backdrop "$1" 190x36+428+428)" -gt 20 ] &&
+        [ "$(differs_from_backdrop "$1" 80x330+560+50)" -gt 12 ] &&
+        [ "$(differs_from_backdrop "$1" 300x150+10+10)" -lt 4 ]
+}
+
+# wait_for SECONDS PREDICATE: screenshots until PREDICATE (a function taking the screenshot) holds.
+wait_for() {
+    local seconds=$1 predicate=$2 picture
+    for _ in $(seq $(( seconds * 2 ))); do
+        picture=$(shot wait)
+        "$predicate" "$picture" && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
+# write_table FILE SCORE: a high-score file of nine places with empty-looking names and SCORE.
+write_table() {
+    : >"$1"
+    for place in 1 2 3 4 5 6 7 8 9; do
+        printf 'P%d\r\n%d\r\n' "$place" "$2" >>"$1"
+    done
+}

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# A display without a 640 x 480 mode: the game asks whether to run in a window. Yes gives a
+# 640 x 480 window; No ends the program with exit code 0.
+source "$(dirname "$0")/lib.sh"
+
+# The question box is SDL's own X window, found by its title in the window tree.
+question_box() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xwininfo -root -tree | awk '/"Kelvado"/ {print $1; exit}')
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || fail "no question was asked"
+    echo "$id"
+}
+
+start_display 800 600
+start_game
+box=$(question_box)
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key --window "$box" Return
+sleep 1
+window=$(game_window)
+geometry=$(xwininfo -id "$window" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+[ "$geometry" = "640x480" ] || fail "the window's client area is $geometry"
+"$WM_CLOSE" "$window"
+wait_exit 10
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after Yes and close"
+
+start_game
+box=$(question_box)
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key --window "$box" Escape
+wait_exit 10
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after No"
+grep -q "Not Supported" "$E2E_TMP/game.log" || fail "the question was not the expected one"
+echo "windowed fallback: 1 passed, 0 failed"
