@@ -24,42 +24,61 @@ bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 // The values travel down the table like the headings do: the slot of record i is
 // (i + memoBase) mod 5000, and memoBase moves back by one at every follow phase, so record i
 // finds in its slot what record i - 1 used one step earlier without anything being copied. A
-// slot is used only when its key has exactly the bits of the heading (or direction) at hand, so
-// a reused value is always the one a fresh computation would give; a miss just computes anew.
-struct DirectionKey {
+// slot is used only when its key has exactly the bits of the heading (or the direction) at
+// hand, so a reused value is always the one a fresh computation would give; a miss computes.
+struct DirectionMemo {
     float heading;
-    float dirX;  // sin(heading)
-    float dirZ;  // cos(heading)
-    float rotY;  // RadToDeg(heading)
-};
-struct DirectionStep {
+    float dirX;    // sin(heading)
+    float dirZ;    // cos(heading)
+    float rotY;    // RadToDeg(heading)
     double stepX;  // dirX / 30
     double stepZ;  // dirZ / 30
 };
 
-DirectionKey directionKeys[kSegmentTableSize];
-DirectionStep directionSteps[kSegmentTableSize];
+DirectionMemo directionMemo[kSegmentTableSize];
 int memoBase = 0;
 
-void RememberDirection(int slot, float heading)
+void RememberDirection(DirectionMemo& memo, float heading)
 {
-    DirectionKey& key = directionKeys[slot];
-    key.heading = heading;
-    key.dirX = static_cast<float>(std::sin(static_cast<double>(heading)));
-    key.dirZ = static_cast<float>(std::cos(static_cast<double>(heading)));
-    key.rotY = RadToDeg(heading);
-    directionSteps[slot] = {key.dirX / kStepLength, key.dirZ / kStepLength};
+    memo.heading = heading;
+    memo.dirX = static_cast<float>(std::sin(static_cast<double>(heading)));
+    memo.dirZ = static_cast<float>(std::cos(static_cast<double>(heading)));
+    memo.rotY = RadToDeg(heading);
+    memo.stepX = memo.dirX / kStepLength;
+    memo.stepZ = memo.dirZ / kStepLength;
 }
 
 const bool directionsRemembered = [] {
-    for (int slot = 0; slot < kSegmentTableSize; ++slot) RememberDirection(slot, 0.0f);
+    for (DirectionMemo& memo : directionMemo) RememberDirection(memo, 0.0f);
     return true;
 }();
 
-int SlotOf(int record)
+// Records from..to (to >= from - 1) in the order given, each with its memo slot; the table is
+// walked in two runs so that no slot needs a wrap-around test.
+template <bool kDescending, typename Visit>
+void ForRecords(int from, int to, Visit visit)
 {
-    const int slot = record + memoBase;
-    return slot >= kSegmentTableSize ? slot - kSegmentTableSize : slot;
+    const int wrap = kSegmentTableSize - memoBase;  // first record whose slot wraps to 0
+    auto run = [&](int lo, int hi, int offset) {
+        if (kDescending) {
+            for (int i = hi; i >= lo; --i) visit(i, directionMemo[i + offset]);
+        } else {
+            for (int i = lo; i <= hi; ++i) visit(i, directionMemo[i + offset]);
+        }
+    };
+    const int split = wrap < from ? from : wrap > to + 1 ? to + 1 : wrap;
+    if (kDescending) {
+        run(split, to, memoBase - kSegmentTableSize);
+        run(from, split - 1, memoBase);
+    } else {
+        run(from, split - 1, memoBase);
+        run(split, to, memoBase - kSegmentTableSize);
+    }
+}
+
+bool SameDirection(const SegmentRecord& s, const DirectionMemo& memo)
+{
+    return std::memcmp(&s.dirX, &memo.dirX, 2 * sizeof(float)) == 0;
 }
 }  // namespace
 
@@ -76,19 +95,20 @@ int WormLoopCount()
 
 void AdvanceSegments()
 {
-    const int n = WormLoopCount();
-    for (int i = 1; i <= n; ++i) {
+    ForRecords<false>(1, WormLoopCount(), [](int i, const DirectionMemo& memo) {
         SegmentRecord& s = segments[i];
-        if (!s.active) continue;
-        const int slot = SlotOf(i);
-        const DirectionKey& key = directionKeys[slot];
-        const double stepX =
-            SameBits(s.dirX, key.dirX) ? directionSteps[slot].stepX : s.dirX / kStepLength;
-        const double stepZ =
-            SameBits(s.dirZ, key.dirZ) ? directionSteps[slot].stepZ : s.dirZ / kStepLength;
+        if (!s.active) return;
+        double stepX, stepZ;
+        if (SameDirection(s, memo)) {
+            stepX = memo.stepX;
+            stepZ = memo.stepZ;
+        } else {
+            stepX = s.dirX / kStepLength;
+            stepZ = s.dirZ / kStepLength;
+        }
         s.x = static_cast<float>(s.x + stepX);
         s.z = static_cast<float>(s.z + stepZ);
-    }
+    });
 }
 
 void GrowWorm()
@@ -110,19 +130,17 @@ void FollowAndPlaceSegments()
 {
     memoBase = memoBase == 0 ? kLastSegment : memoBase - 1;
     // Descending, so that record i still reads the heading record i - 1 had before this phase.
-    for (int i = WormLoopCount(); i >= 1; --i) {
+    ForRecords<true>(1, WormLoopCount(), [](int i, DirectionMemo& memo) {
         SegmentRecord& s = segments[i];
         const SegmentRecord& ahead = segments[i - 1];
         if (s.active) {
             const float heading = ahead.heading;
-            const int slot = SlotOf(i);
-            if (!SameBits(directionKeys[slot].heading, heading)) RememberDirection(slot, heading);
-            const DirectionKey& key = directionKeys[slot];
+            if (!SameBits(memo.heading, heading)) RememberDirection(memo, heading);
             s.heading = heading;
-            s.dirX = key.dirX;
-            s.dirZ = key.dirZ;
+            s.dirX = memo.dirX;
+            s.dirZ = memo.dirZ;
             s.rotZ = s.rotZ + kRollPerStep;
-            s.rotY = key.rotY;
+            s.rotY = memo.rotY;
         } else {
             // A new record starts on its predecessor, standing still until it first follows.
             s.active = true;
@@ -130,7 +148,7 @@ void FollowAndPlaceSegments()
             s.z = ahead.z;
             s.heading = ahead.heading;
         }
-    }
+    });
 }
 
 void ReadSteeringKeys()
