@@ -46,13 +46,13 @@ std::vector<std::string> SplitWords(const std::string& line)
 // A plain decimal number from 0 to 4294967295: no sign, no spaces, nothing after it.
 bool ParseUint32(const std::string& text, std::uint32_t* value)
 {
-    if (text.empty() || text.size() > 10) return false;
+    if (text.empty()) return false;
     std::uint64_t v = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return false;
         v = v * 10 + static_cast<std::uint64_t>(c - '0');
+        if (v > UINT32_MAX) return false;
     }
-    if (v > UINT32_MAX) return false;
     *value = static_cast<std::uint32_t>(v);
     return true;
 }
