@@ -90,9 +90,8 @@ Box Widened(const Box& box, double reach)
 // less than the margin in the reach; elsewhere (and for NaN) the exact tests run.
 bool Outside(float x, float z, const Box& reach)
 {
-    // Evaluated without short cuts: one branch per record instead of six.
-    const bool outside = (x < reach.minX) | (x > reach.maxX) | (z < reach.minZ) | (z > reach.maxZ);
-    return outside & (std::fabs(x) < 1.0e4f) & (std::fabs(z) < 1.0e4f);
+    const bool outside = x < reach.minX || x > reach.maxX || z < reach.minZ || z > reach.maxZ;
+    return outside && std::fabs(x) < 1.0e4f && std::fabs(z) < 1.0e4f;
 }
 }  // namespace
 
