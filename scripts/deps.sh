@@ -11,7 +11,7 @@ if [ "${1:-}" = "--tests" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-dev
     xvfb xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
-    openmpt123 sox
+    openmpt123 sox python3 desktop-file-utils
   )
 fi
 
