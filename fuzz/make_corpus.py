@@ -215,6 +215,31 @@ def hiscores():
     write("fuzz_hiscore", "extra-lines.dat", table(full) + b"JUNK\r\n12\r\n")
 
 
+# --- simulator scripts --------------------------------------------------------------------------
+
+def sim_scripts():
+    write("fuzz_sim_script", "valid-start.sim", b"tick 1234\nstep 1 E\nstep 40 -\n")
+    write("fuzz_sim_script", "valid-steering.sim",
+          b"# a short game\ntick 99\nstep 2 E\nstep 100 L\nstep 100 R\nstep 5 LR\nstep 3 RLE\n")
+    write("fuzz_sim_script", "valid-comments-and-blanks.sim",
+          b"\n   \n# only a comment\n\t tick\t7 # trailing comment\n\nstep 0 -#x\n")
+    write("fuzz_sim_script", "valid-crlf.sim", b"tick 5\r\nstep 3 E\r\nstep 10 L\r\n")
+    write("fuzz_sim_script", "valid-limits.sim",
+          b"tick 0\ntick 4294967295\ntick 0004294967295\nstep 4294967295 -\nstep 0 EEE\n")
+    write("fuzz_sim_script", "valid-no-last-newline.sim", b"tick 1\nstep 1 E")
+    write("fuzz_sim_script", "bad-key.sim", b"tick 1\nstep 1 E\nstep 2 X\n")
+    write("fuzz_sim_script", "bad-command.sim", b"jump 3\n")
+    write("fuzz_sim_script", "bad-tick-too-big.sim", b"tick 4294967296\n")
+    write("fuzz_sim_script", "bad-tick-signs.sim", b"tick -1\ntick +1\ntick 1e3\ntick 0x10\n")
+    write("fuzz_sim_script", "bad-count.sim", b"step -1 L\nstep 99999999999999999999 -\nstep 1.5 R\n")
+    write("fuzz_sim_script", "bad-missing-words.sim", b"tick\nstep\nstep 1\n")
+    write("fuzz_sim_script", "bad-extra-words.sim", b"tick 1 2\nstep 1 L R\n")
+    write("fuzz_sim_script", "bad-case.sim", b"TICK 1\nStep 1 l\n")
+    write("fuzz_sim_script", "bad-empty-keys-and-dash.sim", b"step 1 --\nstep 1 L-\n")
+    write("fuzz_sim_script", "bad-binary.sim", bytes((i * 53 + 7) & 0xFF for i in range(200)))
+    write("fuzz_sim_script", "bad-nul-in-line.sim", b"tick 1\0\nstep\x002 L\n")
+
+
 def main():
     os.makedirs(CORPUS, exist_ok=True)
     wanted = sys.argv[1:] or ["bitmap", "hiscore", "sim"]
@@ -222,8 +247,8 @@ def main():
         bitmaps()
     if "hiscore" in wanted:
         hiscores()
-    if "sim" in wanted and "sim_scripts" in globals():
-        globals()["sim_scripts"]()
+    if "sim" in wanted:
+        sim_scripts()
 
 
 if __name__ == "__main__":

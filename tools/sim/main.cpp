@@ -16,106 +16,19 @@
 
 #include "game/state.h"
 #include "render/scene.h"
+#include "tools/sim/script.h"
 #include "tools/sim/sim_shell.h"
-
-namespace {
-
-struct Command {
-    bool isTick;
-    std::uint32_t value;  // the tick, or the number of steps
-    bool left, right, enter;
-};
-
-std::vector<std::string> SplitWords(const std::string& line)
-{
-    std::vector<std::string> words;
-    std::string word;
-    for (char c : line) {
-        if (c == '#') break;
-        if (c == ' ' || c == '\t' || c == '\r') {
-            if (!word.empty()) words.push_back(word);
-            word.clear();
-        } else {
-            word += c;
-        }
-    }
-    if (!word.empty()) words.push_back(word);
-    return words;
-}
-
-// A plain decimal number from 0 to 4294967295: no sign, no spaces, nothing after it.
-bool ParseUint32(const std::string& text, std::uint32_t* value)
-{
-    if (text.empty()) return false;
-    std::uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<std::uint64_t>(c - '0');
-        if (v > UINT32_MAX) return false;
-    }
-    *value = static_cast<std::uint32_t>(v);
-    return true;
-}
-
-bool ParseKeys(const std::string& text, Command* command, std::string* error)
-{
-    if (text == "-") return true;
-    for (char c : text) {
-        switch (c) {
-        case 'L': command->left = true; break;
-        case 'R': command->right = true; break;
-        case 'E': command->enter = true; break;
-        default:
-            *error = std::string("unknown key letter '") + c + "' (use -, L, R, E)";
-            return false;
-        }
-    }
-    return true;
-}
-
-bool ParseLine(const std::vector<std::string>& words, Command* command, std::string* error)
-{
-    *command = Command{};
-    const std::string& name = words[0];
-    if (name == "tick") {
-        command->isTick = true;
-        if (words.size() != 2) {
-            *error = "expected: tick <uint32>";
-            return false;
-        }
-        if (!ParseUint32(words[1], &command->value)) {
-            *error = "bad tick value '" + words[1] + "'";
-            return false;
-        }
-        return true;
-    }
-    if (name == "step") {
-        if (words.size() != 3) {
-            *error = "expected: step <count> <keys>";
-            return false;
-        }
-        if (!ParseUint32(words[1], &command->value)) {
-            *error = "bad step count '" + words[1] + "'";
-            return false;
-        }
-        return ParseKeys(words[2], command, error);
-    }
-    *error = "unknown command '" + name + "'";
-    return false;
-}
-
-}  // namespace
 
 int main()
 {
-    std::vector<Command> script;
+    std::vector<sim::ScriptCommand> script;
     std::string line;
     for (long lineNumber = 1; std::getline(std::cin, line); ++lineNumber) {
-        const std::vector<std::string> words = SplitWords(line);
-        if (words.empty()) continue;
-        Command command;
+        sim::ScriptCommand command;
         std::string error;
-        if (!ParseLine(words, &command, &error)) {
+        const sim::ScriptLine kind = sim::ParseScriptLine(line, &command, &error);
+        if (kind == sim::ScriptLine::Blank) continue;
+        if (kind == sim::ScriptLine::Error) {
             std::fprintf(stderr, "kelvado-sim: line %ld: %s\n", lineNumber, error.c_str());
             return 2;
         }
@@ -129,7 +42,7 @@ int main()
     sim::trace = stdout;
     bool started = false;
     std::uint64_t stepNumber = 0;
-    for (const Command& command : script) {
+    for (const sim::ScriptCommand& command : script) {
         if (command.isTick) {
             sim::tickCount = command.value;
             continue;
