@@ -14,17 +14,19 @@ void InitAudio() {
     musicHandle = BASS_MusicLoad(FALSE, "Kv_play.xm", 0, 0, BASS_MUSIC_LOOP);
     if (musicHandle == 0) {
         switch (BASS_ErrorGetCode()) {
-        case BASS_ERROR_INIT:
-            MessageBox(windowHandle, "Error loading music, Initialization failed", "Error", MB_OK);
-            musicEnabled = false;
-            break;
-        case BASS_ERROR_FILEOPEN:
-            MessageBox(windowHandle, "Error loading music, File couldn't opened", "Error", MB_OK);
-            musicEnabled = false;
-            break;
-        default:
-            // Any other failure goes unreported, and the fade at exit still runs.
-            break;
+            case BASS_ERROR_INIT:
+                MessageBox(windowHandle, "Error loading music, Initialization failed", "Error",
+                           MB_OK);
+                musicEnabled = false;
+                break;
+            case BASS_ERROR_FILEOPEN:
+                MessageBox(windowHandle, "Error loading music, File couldn't opened", "Error",
+                           MB_OK);
+                musicEnabled = false;
+                break;
+            default:
+                // Any other failure goes unreported, and the fade at exit still runs.
+                break;
         }
     }
 

@@ -1,5 +1,10 @@
 #include "app/frame.h"
 
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstring>
+
 #include "app/blur.h"
 #include "app/textures.h"
 #include "app/window.h"
@@ -9,11 +14,6 @@
 #include "game/state.h"
 #include "platform/platform.h"
 #include "render/gamescene.h"
-
-#include <GL/gl.h>
-
-#include <algorithm>
-#include <cstring>
 
 namespace {
 

@@ -20,6 +20,6 @@ inline std::uint64_t passStartTime = 0;
 int WinMain();
 
 // The pieces of WinMain, for tests that drive the loop one pass at a time.
-bool StartUp();     // false when the window could not be made
+bool StartUp();  // false when the window could not be made
 void RunPass();
 int ShutDown();

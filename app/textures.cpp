@@ -1,8 +1,5 @@
 #include "app/textures.h"
 
-#include "frontend/hiscore.h"
-#include "platform/platform.h"
-
 #include <GL/glu.h>
 
 #include <cstdint>
@@ -11,6 +8,9 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "frontend/hiscore.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -32,9 +32,7 @@ constexpr const char* kUnknownFormat = "Unknown DIB file format.";
 constexpr const char* kConversionError = "Image file conversion error.";
 constexpr const char* kOutOfMemory = "Out of memory.";
 
-void ShowReaderMessage(const char* text) {
-    MessageBox(GetFocus(), text, "Error", MB_OK);
-}
+void ShowReaderMessage(const char* text) { MessageBox(GetFocus(), text, "Error", MB_OK); }
 
 std::uint16_t Read16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -70,10 +68,14 @@ struct InfoHeader {
 
 std::uint32_t DefaultTableLength(std::uint32_t bitCount) {
     switch (bitCount) {
-        case 1: return 2;
-        case 4: return 16;
-        case 8: return 256;
-        default: return 0;
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
     }
 }
 
@@ -82,10 +84,14 @@ bool CompressionFitsDepth(std::uint32_t compression, std::uint32_t bitCount) {
         case kRgb:
             return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
                    bitCount == 24 || bitCount == 32;
-        case kRle8: return bitCount == 8;
-        case kRle4: return bitCount == 4;
-        case kBitFields: return bitCount == 16 || bitCount == 32;
-        default: return false;
+        case kRle8:
+            return bitCount == 8;
+        case kRle4:
+            return bitCount == 4;
+        case kBitFields:
+            return bitCount == 16 || bitCount == 32;
+        default:
+            return false;
     }
 }
 
@@ -192,9 +198,11 @@ ImageRecord* DecodeBitmap(const unsigned char* data, std::size_t size, const cha
     if (info.colorsUsed == 0 || headerSize == kCoreHeaderSize) {
         info.colorsUsed = static_cast<std::uint32_t>(tableLength);
     }
-    if (headerSize == kCoreHeaderSize) info.colorsImportant = static_cast<std::uint32_t>(tableLength);
+    if (headerSize == kCoreHeaderSize)
+        info.colorsImportant = static_cast<std::uint32_t>(tableLength);
 
-    const std::uint64_t outPixelStart = kFileHeaderSize + kInfoHeaderSize + masksSize + tableLength * 4;
+    const std::uint64_t outPixelStart =
+        kFileHeaderSize + kInfoHeaderSize + masksSize + tableLength * 4;
     const std::uint64_t outSize = outPixelStart + pixelBytes;
     auto* file = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(outSize)));
     if (!file) {
@@ -250,7 +258,8 @@ ImageRecord* DecodeBitmap(const unsigned char* data, std::size_t size, const cha
     }
     // Bottom row first, blue-green-red turned into red-green-blue, row padding left out.
     for (int row = 0; row < converted.height; ++row) {
-        const unsigned char* src = converted.bits + static_cast<std::size_t>(row) * converted.stride;
+        const unsigned char* src =
+            converted.bits + static_cast<std::size_t>(row) * converted.stride;
         unsigned char* dst = pixels + static_cast<std::size_t>(row) * rowBytes;
         for (int col = 0; col < converted.width; ++col) {
             dst[col * 3 + 0] = src[col * 3 + 2];
@@ -268,14 +277,15 @@ ImageRecord* DecodeBitmap(const unsigned char* data, std::size_t size, const cha
 ImageRecord* ReadBitmap(const char* fileName) {
     // The whole file is read into memory and decoded from there.
     std::error_code error;
-    std::FILE* file = std::filesystem::is_regular_file(fileName, error) ? std::fopen(fileName, "rb")
-                                                                         : nullptr;
+    std::FILE* file =
+        std::filesystem::is_regular_file(fileName, error) ? std::fopen(fileName, "rb") : nullptr;
     unsigned char* data = nullptr;
     long size = -1;
     if (file && std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
     bool opened = false;
     if (size >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-        data = static_cast<unsigned char*>(std::malloc(size > 0 ? static_cast<std::size_t>(size) : 1));
+        data =
+            static_cast<unsigned char*>(std::malloc(size > 0 ? static_cast<std::size_t>(size) : 1));
         if (!data) {
             std::fclose(file);
             ShowReaderMessage(kOutOfMemory);

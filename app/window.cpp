@@ -1,11 +1,11 @@
 #include "app/window.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+
 #include "app/textures.h"
 #include "platform/bass.h"
 #include "render/scene.h"
-
-#include <GL/gl.h>
-#include <GL/glu.h>
 
 namespace {
 
@@ -39,10 +39,10 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
     }
 
     if (fullscreenMode && !ChangeDisplaySettings(width, height, bits)) {
-        const int answer = MessageBox(
-            nullptr,
-            "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
-            title, MB_YESNO | MB_ICONEXCLAMATION);
+        const int answer = MessageBox(nullptr,
+                                      "The Requested Fullscreen Mode Is Not Supported By\nYour "
+                                      "Video Card. Use Windowed Mode Instead?",
+                                      title, MB_YESNO | MB_ICONEXCLAMATION);
         if (answer != IDYES) return false;
         fullscreenMode = false;
     }
@@ -83,12 +83,14 @@ void DestroyGameWindow() {
     }
     if (renderContext) {
         if (!wglMakeCurrent(nullptr, nullptr)) ShowShutdownError("Release Of DC And RC Failed.");
-        if (!wglDeleteContext(renderContext)) ShowShutdownError("Release Rendering Context Failed.");
+        if (!wglDeleteContext(renderContext))
+            ShowShutdownError("Release Rendering Context Failed.");
         renderContext = nullptr;
     }
     // Every handle is cleared once released, so a second call finds nothing left to release.
     if (deviceContext) {
-        if (!ReleaseDC(windowHandle, deviceContext)) ShowShutdownError("Release Device Context Failed.");
+        if (!ReleaseDC(windowHandle, deviceContext))
+            ShowShutdownError("Release Device Context Failed.");
         deviceContext = nullptr;
     }
     if (windowHandle) {
@@ -113,7 +115,8 @@ std::intptr_t WindowProc(WindowHandle, unsigned message, std::uintptr_t wParam,
             if (wParam < 256) keyDown[wParam] = false;
             return 0;
         case WM_SIZE:
-            ResizeScene(static_cast<int>(lParam & 0xFFFF), static_cast<int>((lParam >> 16) & 0xFFFF));
+            ResizeScene(static_cast<int>(lParam & 0xFFFF),
+                        static_cast<int>((lParam >> 16) & 0xFFFF));
             return 0;
         default:
             return 0;

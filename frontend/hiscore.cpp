@@ -1,9 +1,5 @@
 #include "frontend/hiscore.h"
 
-#include "app/textures.h"
-#include "frontend/overlay.h"
-#include "game/state.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,6 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "app/textures.h"
+#include "frontend/overlay.h"
+#include "game/state.h"
 
 namespace {
 

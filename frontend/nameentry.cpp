@@ -13,7 +13,8 @@ void TakeCharacterKey(int vk) {
     keyLatch[vk] = true;
     nameTyped = true;
     if (nameLength >= 0 && nameLength < kMaxNameLength) {
-        nameText[nameLength] = static_cast<char>(vk);  // digit and letter keys carry their ASCII code
+        nameText[nameLength] =
+            static_cast<char>(vk);  // digit and letter keys carry their ASCII code
         ++nameLength;
         nameText[nameLength] = '\0';
     }
@@ -26,8 +27,7 @@ void ReadNameKeys() {
     for (int vk = '0'; vk <= '9'; ++vk) TakeCharacterKey(vk);
     for (int vk = 'A'; vk <= 'Z'; ++vk) TakeCharacterKey(vk);
 
-    if (keyDown[VK_BACK] && !keyLatch[VK_BACK] && nameLength >= 1 &&
-        nameLength <= kMaxNameLength) {
+    if (keyDown[VK_BACK] && !keyLatch[VK_BACK] && nameLength >= 1 && nameLength <= kMaxNameLength) {
         --nameLength;
         nameText[nameLength] = '\0';
         keyLatch[VK_BACK] = true;

@@ -15,7 +15,7 @@ constexpr int kFirstGlyphCell = 17;
 // enumeration the font layout follows; false when the grid has fewer cells.
 bool LocateCell(int cell, int cellWidth, int cellHeight, int* c, int* r) {
     const int perRow = (kLayoutGrid + cellWidth - 1) / cellWidth;  // c = 0, w, 2w, ... < 512
-    const int rows = kLayoutGrid / cellHeight + 1;                  // r = 512, 512 - h, ... >= 0
+    const int rows = kLayoutGrid / cellHeight + 1;                 // r = 512, 512 - h, ... >= 0
     const int index = cell - 1;
     if (index < 0 || index / perRow >= rows) return false;
     *r = kLayoutGrid - (index / perRow) * cellHeight;
@@ -23,8 +23,7 @@ bool LocateCell(int cell, int cellWidth, int cellHeight, int* c, int* r) {
     return true;
 }
 
-void DrawGlyphQuad(float s0, float s1, float t0, float t1, float x0, float x1, float y0,
-                   float y1) {
+void DrawGlyphQuad(float s0, float s1, float t0, float t1, float x0, float x1, float y0, float y1) {
     glBegin(GL_QUADS);
     glTexCoord2f(s0, t0);
     glVertex2f(x0, y1);

@@ -1,16 +1,16 @@
 #include "frontend/title.h"
 
-#include "app/textures.h"
-#include "app/window.h"
-#include "frontend/hiscore.h"
-#include "frontend/overlay.h"
-#include "game/state.h"
-
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "app/textures.h"
+#include "app/window.h"
+#include "frontend/hiscore.h"
+#include "frontend/overlay.h"
+#include "game/state.h"
 
 void DrawTitleScreen() {
     OrthoMode(0, 0, screenWidth, screenHeight);

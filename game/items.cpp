@@ -27,14 +27,12 @@ struct Box {
 };
 
 // The box of half-size s about (x, z), each bound evaluated in double and stored as a float.
-Box BoxAbout(double x, double z, double s)
-{
+Box BoxAbout(double x, double z, double s) {
     return {static_cast<float>(x - s), static_cast<float>(z - s), static_cast<float>(x + s),
             static_cast<float>(z + s)};
 }
 
-bool Overlap(const Box& a, const Box& b)
-{
+bool Overlap(const Box& a, const Box& b) {
     return BoxesOverlap(a.minX, a.minZ, a.maxX, a.maxZ, b.minX, b.minZ, b.maxX, b.maxZ);
 }
 
@@ -53,8 +51,7 @@ struct SampleCircles {
     double treeOffsetZ[kTreeSamples];  // 1.05 cos a
 };
 
-SampleCircles MakeSampleCircles()
-{
+SampleCircles MakeSampleCircles() {
     SampleCircles circles{};
     int k = 0;
     for (float a = 0.0f; a <= 6.283 && k < kWallSamples; a = static_cast<float>(a + 0.1), ++k) {
@@ -80,24 +77,21 @@ constexpr double kTreeReach = kTreeRingRadius + kHeadHalfSize + 0.05;
 
 // The head box widened by `reach`: a record or tree centre outside it is too far away for any
 // of its boxes to touch the head box.
-Box Widened(const Box& box, double reach)
-{
+Box Widened(const Box& box, double reach) {
     return {static_cast<float>(box.minX - reach), static_cast<float>(box.minZ - reach),
             static_cast<float>(box.maxX + reach), static_cast<float>(box.maxZ + reach)};
 }
 
 // Decided only for coordinates small enough that rounding a box bound to a float moves it by far
 // less than the margin in the reach; elsewhere (and for NaN) the exact tests run.
-bool Outside(float x, float z, const Box& reach)
-{
+bool Outside(float x, float z, const Box& reach) {
     const bool outside = x < reach.minX || x > reach.maxX || z < reach.minZ || z > reach.maxZ;
     return outside && std::fabs(x) < 1.0e4f && std::fabs(z) < 1.0e4f;
 }
 }  // namespace
 
-bool BoxesOverlap(float aMinX, float aMinZ, float aMaxX, float aMaxZ,
-                  float bMinX, float bMinZ, float bMaxX, float bMaxZ)
-{
+bool BoxesOverlap(float aMinX, float aMinZ, float aMaxX, float aMaxZ, float bMinX, float bMinZ,
+                  float bMaxX, float bMaxZ) {
     auto inside = [&](float cx, float cz) {
         return aMinX <= cx && cx <= aMaxX && aMinZ <= cz && cz <= aMaxZ;
     };
@@ -105,8 +99,7 @@ bool BoxesOverlap(float aMinX, float aMinZ, float aMaxX, float aMaxZ,
            inside(bMinX, bMaxZ);
 }
 
-void PlaceItem(int i)
-{
+void PlaceItem(int i) {
     Item& item = items[i];
     const int a = RandomAngle();
     item.x = static_cast<float>(std::sin(static_cast<double>(a)) * (NextRandom() % 5));
@@ -117,8 +110,7 @@ void PlaceItem(int i)
     item.bobPhase = static_cast<float>((NextRandom() % 624) / 100);
 }
 
-void MoveItem(int i)
-{
+void MoveItem(int i) {
     for (;;) {
         PlaceItem(i);
         const Box placed = BoxAbout(items[i].x, items[i].z, kPlacementHalfSize);
@@ -131,8 +123,7 @@ void MoveItem(int i)
     }
 }
 
-void AnimateItems()
-{
+void AnimateItems() {
     for (int i = 1; i <= kItemCount; ++i) {
         Item& item = items[i];
         item.spinDeg = item.spinDeg + 5.0f;
@@ -141,8 +132,7 @@ void AnimateItems()
     }
 }
 
-void CheckPickups()
-{
+void CheckPickups() {
     const SegmentRecord& head = segments[1];
     const Box headBox = BoxAbout(head.x, head.z, kPickupHalfSize);
     for (int i = 1; i <= kItemCount; ++i) {
@@ -158,8 +148,7 @@ void CheckPickups()
     }
 }
 
-void CheckCollisions()
-{
+void CheckCollisions() {
     const SegmentRecord& head = segments[1];
     const Box headBox = BoxAbout(head.x, head.z, kHeadHalfSize);
 
@@ -212,8 +201,7 @@ void CheckCollisions()
     }
 }
 
-void EndGameIfOver()
-{
+void EndGameIfOver() {
     if (!gameOverPending) return;
     for (int i = 0; i <= kMaxNameLength; ++i) nameText[i] = 0;
     gameMode = kModeNameEntry;

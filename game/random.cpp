@@ -10,8 +10,7 @@ void SeedRandom(std::uint32_t seed) { randomState = seed; }
 
 std::uint32_t RandomState() { return randomState; }
 
-int NextRandom()
-{
+int NextRandom() {
     randomState = randomState * 214013u + 2531011u;  // modulo 2^32 by unsigned wrap-around
     return static_cast<int>((randomState >> 16) & 0x7FFFu);
 }

@@ -13,8 +13,7 @@ constexpr float kStartZ = -10.0f;
 constexpr float kTreeStep = 0.18f;
 constexpr float kGroundY = -0.08f;
 
-void ResetVariables()
-{
+void ResetVariables() {
     segmentCount = 1;
     quitRequested = 0;
     gameOverPending = false;
@@ -37,23 +36,20 @@ void ResetVariables()
     segments[0].active = true;
 }
 
-void PlantTrees()
-{
-    for (float t = 0.0f; t <= 0.18 + 6.28 && treeCount < kTreeTableSize - 1;
-         t = t + kTreeStep) {
+void PlantTrees() {
+    for (float t = 0.0f; t <= 0.18 + 6.28 && treeCount < kTreeTableSize - 1; t = t + kTreeStep) {
         ++treeCount;
         Tree& tree = trees[treeCount];
         tree.x = static_cast<float>(std::sin(static_cast<double>(t)) * (10 + NextRandom() % 3));
-        tree.z = static_cast<float>(std::cos(static_cast<double>(t)) * (10 + NextRandom() % 3) -
-                                    10.0);
+        tree.z =
+            static_cast<float>(std::cos(static_cast<double>(t)) * (10 + NextRandom() % 3) - 10.0);
         tree.y = kGroundY;
         tree.height = static_cast<float>((600 + NextRandom() % 200) / 100);
     }
 }
 }  // namespace
 
-void ResetGameState()
-{
+void ResetGameState() {
     ResetVariables();
     SeedRandom(GetTickCount());
     PlantTrees();

@@ -14,8 +14,8 @@ std::uint32_t RandomState();
 float RadToDeg(float radians);
 
 // True when a corner of box b lies inside box a, bounds included.
-bool BoxesOverlap(float aMinX, float aMinZ, float aMaxX, float aMaxZ,
-                  float bMinX, float bMinZ, float bMaxX, float bMaxZ);
+bool BoxesOverlap(float aMinX, float aMinZ, float aMaxX, float aMaxZ, float bMinX, float bMinZ,
+                  float bMaxX, float bMaxZ);
 
 // The whole part of segmentCount, as the loops over the worm use it, kept inside the table.
 int WormLoopCount();

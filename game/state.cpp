@@ -1,8 +1,9 @@
 // The fixed update step: the animation clock, the play phases in their order, the start key.
+#include "game/state.h"
+
 #include "app/frame.h"
 #include "frontend/title.h"
 #include "game/rules.h"
-#include "game/state.h"
 #include "platform/platform.h"
 #include "render/scene.h"
 
@@ -10,8 +11,7 @@ namespace {
 bool ReturnIsDown() { return (GetAsyncKeyState(VK_RETURN) & 0x8000) != 0; }
 }  // namespace
 
-void UpdateGame()
-{
+void UpdateGame() {
     animClock = static_cast<float>(animClock + 0.04);
 
     // The mode is looked at once: a game that ends in this step still finishes the step.

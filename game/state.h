@@ -9,8 +9,8 @@
 #include <cstdint>
 
 struct SegmentRecord {
-    float dirX;     // sin(heading): x part of the direction of travel
-    float dirZ;     // cos(heading)
+    float dirX;  // sin(heading): x part of the direction of travel
+    float dirZ;  // cos(heading)
     float x;
     float z;
     float heading;  // radians
@@ -21,17 +21,17 @@ struct SegmentRecord {
 
 struct Item {
     float x;
-    float y;        // height
+    float y;  // height
     float z;
-    float spinDeg;  // rotation about the vertical axis, degrees
-    float bobPhase; // radians, drives the bobbing
+    float spinDeg;   // rotation about the vertical axis, degrees
+    float bobPhase;  // radians, drives the bobbing
 };
 
 struct Tree {
     float x;
     float y;
     float z;
-    float unused;   // a field nothing writes or reads; kept so the record keeps its layout
+    float unused;  // a field nothing writes or reads; kept so the record keeps its layout
     float height;
 };
 

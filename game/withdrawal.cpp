@@ -9,8 +9,7 @@ constexpr float kLimit = 300.0f;
 constexpr double kTintStep = 0.015;
 }  // namespace
 
-void ApplyWithdrawalEffects()
-{
+void ApplyWithdrawalEffects() {
     const double w = withdrawal;
     tintTarget = static_cast<float>(w / 300.0 * 1.3);
     swayPhase = static_cast<float>(swayPhase + w / 3000.0);
@@ -25,8 +24,7 @@ void ApplyWithdrawalEffects()
     if (w < kBlurThreshold) blurCapture = false;
 }
 
-void RaiseWithdrawal()
-{
+void RaiseWithdrawal() {
     withdrawal = withdrawal + withdrawalRate;
     // Passing the limit ends the game in the next step's end-of-game phase.
     if (withdrawal > kLimit) gameOverPending = true;

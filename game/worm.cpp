@@ -38,8 +38,7 @@ struct DirectionMemo {
 DirectionMemo directionMemo[kSegmentTableSize];
 int memoBase = 0;
 
-void RememberDirection(DirectionMemo& memo, float heading)
-{
+void RememberDirection(DirectionMemo& memo, float heading) {
     memo.heading = heading;
     memo.dirX = static_cast<float>(std::sin(static_cast<double>(heading)));
     memo.dirZ = static_cast<float>(std::cos(static_cast<double>(heading)));
@@ -56,8 +55,7 @@ const bool directionsRemembered = [] {
 // Records from..to (to >= from - 1) in the order given, each with its memo slot; the table is
 // walked in two runs so that no slot needs a wrap-around test.
 template <bool kDescending, typename Visit>
-void ForRecords(int from, int to, Visit visit)
-{
+void ForRecords(int from, int to, Visit visit) {
     const int wrap = kSegmentTableSize - memoBase;  // first record whose slot wraps to 0
     auto run = [&](int lo, int hi, int offset) {
         if (kDescending) {
@@ -76,16 +74,14 @@ void ForRecords(int from, int to, Visit visit)
     }
 }
 
-bool SameDirection(const SegmentRecord& s, const DirectionMemo& memo)
-{
+bool SameDirection(const SegmentRecord& s, const DirectionMemo& memo) {
     return std::memcmp(&s.dirX, &memo.dirX, 2 * sizeof(float)) == 0;
 }
 }  // namespace
 
 float RadToDeg(float radians) { return static_cast<float>(radians / 6.2831853 * 360.0); }
 
-int WormLoopCount()
-{
+int WormLoopCount() {
     // The loops use the whole part of segmentCount, kept inside the table whatever it holds.
     const float count = segmentCount;
     if (!(count >= 0.0f)) return 0;
@@ -93,8 +89,7 @@ int WormLoopCount()
     return static_cast<int>(count);
 }
 
-void AdvanceSegments()
-{
+void AdvanceSegments() {
     ForRecords<false>(1, WormLoopCount(), [](int i, const DirectionMemo& memo) {
         SegmentRecord& s = segments[i];
         if (!s.active) return;
@@ -111,8 +106,7 @@ void AdvanceSegments()
     });
 }
 
-void GrowWorm()
-{
+void GrowWorm() {
     if (growthRestart) {
         growPending = kRecordsAtStart;
         segmentCount = 1;
@@ -126,8 +120,7 @@ void GrowWorm()
     }
 }
 
-void FollowAndPlaceSegments()
-{
+void FollowAndPlaceSegments() {
     memoBase = memoBase == 0 ? kLastSegment : memoBase - 1;
     // Descending, so that record i still reads the heading record i - 1 had before this phase.
     ForRecords<true>(1, WormLoopCount(), [](int i, DirectionMemo& memo) {
@@ -151,8 +144,7 @@ void FollowAndPlaceSegments()
     });
 }
 
-void ReadSteeringKeys()
-{
+void ReadSteeringKeys() {
     SegmentRecord& leader = segments[0];
     if (KeyIsDown(VK_LEFT)) leader.heading = static_cast<float>(leader.heading + kTurnPerStep);
     if (KeyIsDown(VK_RIGHT)) leader.heading = static_cast<float>(leader.heading - kTurnPerStep);

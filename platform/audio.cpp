@@ -5,9 +5,6 @@
 // Threads: the device callback runs on SDL's audio thread. Everything it reads (the music and
 // sample tables, the volume) is changed only with the device locked, and libopenmpt modules are
 // only touched inside the callback or under that lock, since they are not thread-safe.
-#include "platform/audio_mixer.h"
-#include "platform/bass.h"
-
 #include <SDL.h>
 #include <libopenmpt/libopenmpt.h>
 
@@ -16,6 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/audio_mixer.h"
+#include "platform/bass.h"
 
 namespace {
 
@@ -292,8 +292,8 @@ BOOL BASS_SetVolume(std::uint32_t newVolume) {
     return Succeed();
 }
 
-HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, std::uint32_t offset,
-                      std::uint32_t length, std::uint32_t flags) {
+HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, std::uint32_t offset, std::uint32_t length,
+                      std::uint32_t flags) {
     if (!initialised) return Fail(BASS_ERROR_INIT);
     std::vector<unsigned char> bytes;
     if (int error = ReadSource(fromMemory, file, offset, length, bytes); error != BASS_OK)

@@ -38,7 +38,7 @@ constexpr int BASS_ERROR_FILEFORM = 41;
 constexpr int BASS_ERROR_UNKNOWN = -1;
 
 constexpr std::uint32_t BASS_MUSIC_LOOP = 4;
-constexpr std::uint32_t BASS_SAMPLE_OVER_VOL = 0x10000;   // a new playback takes over a playing one
+constexpr std::uint32_t BASS_SAMPLE_OVER_VOL = 0x10000;  // a new playback takes over a playing one
 constexpr std::uint32_t BASS_SAMPLE_OVER_POS = 0x20000;
 
 std::uint32_t BASS_GetVersion();
@@ -48,8 +48,8 @@ BOOL BASS_Start();
 BOOL BASS_Stop();
 BOOL BASS_SetVolume(std::uint32_t volume);  // 0 to 100
 int BASS_ErrorGetCode();
-HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, std::uint32_t offset,
-                      std::uint32_t length, std::uint32_t flags);
+HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, std::uint32_t offset, std::uint32_t length,
+                      std::uint32_t flags);
 BOOL BASS_MusicPlay(HMUSIC handle);
 HSAMPLE BASS_SampleLoad(BOOL fromMemory, const void* file, std::uint32_t offset,
                         std::uint32_t length, std::uint32_t maxPlaybacks, std::uint32_t flags);

@@ -1,11 +1,11 @@
 // The bitmap conversion over SDL2's BMP decoder: any depth and compression SDL reads comes out
 // as 24-bit blue-green-red rows, bottom row first, padded to 4 bytes.
-#include "platform/platform.h"
-
 #include <SDL.h>
 
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/platform.h"
 
 bool ConvertBitmapToBgr24(const unsigned char* file, std::size_t size, ConvertedBitmap* out) {
     if (!file || !out || size == 0 || size > 0x7FFFFFFF) return false;
@@ -24,8 +24,8 @@ bool ConvertBitmapToBgr24(const unsigned char* file, std::size_t size, Converted
     const int height = bgr->h;
     if (width > 0 && height > 0 && width <= 0x7FFFFFFF / 3 - 3 && SDL_LockSurface(bgr) == 0) {
         const int stride = (width * 3 + 3) & ~3;
-        auto* bits = static_cast<unsigned char*>(
-            std::calloc(static_cast<std::size_t>(stride) * height, 1));
+        auto* bits =
+            static_cast<unsigned char*>(std::calloc(static_cast<std::size_t>(stride) * height, 1));
         if (bits) {
             // SDL holds rows top first; the delivered picture starts with the bottom row.
             const auto* pixels = static_cast<const unsigned char*>(bgr->pixels);

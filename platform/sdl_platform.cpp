@@ -1,11 +1,11 @@
 // The system interface over SDL2: one window with an OpenGL context, its events as Win32-style
 // messages, the keyboard by virtual-key code, the clocks and message boxes.
-#include "platform/platform.h"
-
 #include <SDL.h>
 
 #include <cstdio>
 #include <initializer_list>
+
+#include "platform/platform.h"
 
 namespace {
 
@@ -25,40 +25,67 @@ int VirtualKeyOf(const SDL_Keysym& key) {
     const SDL_Scancode scan = key.scancode;
     if (scan >= SDL_SCANCODE_1 && scan <= SDL_SCANCODE_9) return '1' + (scan - SDL_SCANCODE_1);
     if (scan == SDL_SCANCODE_0) return '0';
-    if (scan >= SDL_SCANCODE_F1 && scan <= SDL_SCANCODE_F12) return VK_F1 + (scan - SDL_SCANCODE_F1);
+    if (scan >= SDL_SCANCODE_F1 && scan <= SDL_SCANCODE_F12)
+        return VK_F1 + (scan - SDL_SCANCODE_F1);
     if (scan >= SDL_SCANCODE_KP_1 && scan <= SDL_SCANCODE_KP_9) {
         return VK_NUMPAD0 + 1 + (scan - SDL_SCANCODE_KP_1);
     }
     switch (scan) {
-        case SDL_SCANCODE_BACKSPACE: return VK_BACK;
-        case SDL_SCANCODE_TAB: return VK_TAB;
+        case SDL_SCANCODE_BACKSPACE:
+            return VK_BACK;
+        case SDL_SCANCODE_TAB:
+            return VK_TAB;
         case SDL_SCANCODE_RETURN:
-        case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+        case SDL_SCANCODE_KP_ENTER:
+            return VK_RETURN;
         case SDL_SCANCODE_LSHIFT:
-        case SDL_SCANCODE_RSHIFT: return VK_SHIFT;
+        case SDL_SCANCODE_RSHIFT:
+            return VK_SHIFT;
         case SDL_SCANCODE_LCTRL:
-        case SDL_SCANCODE_RCTRL: return VK_CONTROL;
-        case SDL_SCANCODE_PAUSE: return VK_PAUSE;
-        case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
-        case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
-        case SDL_SCANCODE_SPACE: return VK_SPACE;
-        case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
-        case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
-        case SDL_SCANCODE_END: return VK_END;
-        case SDL_SCANCODE_HOME: return VK_HOME;
-        case SDL_SCANCODE_LEFT: return VK_LEFT;
-        case SDL_SCANCODE_UP: return VK_UP;
-        case SDL_SCANCODE_RIGHT: return VK_RIGHT;
-        case SDL_SCANCODE_DOWN: return VK_DOWN;
-        case SDL_SCANCODE_INSERT: return VK_INSERT;
-        case SDL_SCANCODE_DELETE: return VK_DELETE;
-        case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
-        case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
-        case SDL_SCANCODE_KP_PLUS: return VK_ADD;
-        case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
-        case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
-        case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
-        default: return 0;  // Alt is a system key: it never reaches the game
+        case SDL_SCANCODE_RCTRL:
+            return VK_CONTROL;
+        case SDL_SCANCODE_PAUSE:
+            return VK_PAUSE;
+        case SDL_SCANCODE_CAPSLOCK:
+            return VK_CAPITAL;
+        case SDL_SCANCODE_ESCAPE:
+            return VK_ESCAPE;
+        case SDL_SCANCODE_SPACE:
+            return VK_SPACE;
+        case SDL_SCANCODE_PAGEUP:
+            return VK_PRIOR;
+        case SDL_SCANCODE_PAGEDOWN:
+            return VK_NEXT;
+        case SDL_SCANCODE_END:
+            return VK_END;
+        case SDL_SCANCODE_HOME:
+            return VK_HOME;
+        case SDL_SCANCODE_LEFT:
+            return VK_LEFT;
+        case SDL_SCANCODE_UP:
+            return VK_UP;
+        case SDL_SCANCODE_RIGHT:
+            return VK_RIGHT;
+        case SDL_SCANCODE_DOWN:
+            return VK_DOWN;
+        case SDL_SCANCODE_INSERT:
+            return VK_INSERT;
+        case SDL_SCANCODE_DELETE:
+            return VK_DELETE;
+        case SDL_SCANCODE_KP_0:
+            return VK_NUMPAD0;
+        case SDL_SCANCODE_KP_MULTIPLY:
+            return VK_MULTIPLY;
+        case SDL_SCANCODE_KP_PLUS:
+            return VK_ADD;
+        case SDL_SCANCODE_KP_MINUS:
+            return VK_SUBTRACT;
+        case SDL_SCANCODE_KP_PERIOD:
+            return VK_DECIMAL;
+        case SDL_SCANCODE_KP_DIVIDE:
+            return VK_DIVIDE;
+        default:
+            return 0;  // Alt is a system key: it never reaches the game
     }
 }
 
@@ -93,11 +120,13 @@ int ScancodesOf(int virtualKey, SDL_Scancode out[2]) {
             key.sym = SDL_GetKeyFromScancode(key.scancode);
             if (key.sym >= SDLK_a && key.sym <= SDLK_z) continue;
             const int code = VirtualKeyOf(key);
-            if (code != 0 && keyOfCode[code] == SDL_SCANCODE_UNKNOWN) keyOfCode[code] = key.scancode;
+            if (code != 0 && keyOfCode[code] == SDL_SCANCODE_UNKNOWN)
+                keyOfCode[code] = key.scancode;
         }
         tableBuilt = true;
     }
-    if (virtualKey < 0 || virtualKey > 255 || keyOfCode[virtualKey] == SDL_SCANCODE_UNKNOWN) return 0;
+    if (virtualKey < 0 || virtualKey > 255 || keyOfCode[virtualKey] == SDL_SCANCODE_UNKNOWN)
+        return 0;
     out[0] = keyOfCode[virtualKey];
     return 1;
 }
@@ -328,7 +357,8 @@ int MessageBox(WindowHandle owner, const char* text, const char* caption, unsign
 
     const bool yesNo = (type & 0x0F) == MB_YESNO;
     const SDL_MessageBoxButtonData okButtons[] = {
-        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"}};
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+         "OK"}};
     const SDL_MessageBoxButtonData yesNoButtons[] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
         {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"}};

@@ -1,17 +1,17 @@
 #include "render/gamescene.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <cstdio>
+
 #include "app/textures.h"
 #include "app/window.h"
 #include "frontend/overlay.h"
 #include "game/state.h"
 #include "render/scene.h"
 #include "render/worm.h"
-
-#include <GL/gl.h>
-#include <GL/glu.h>
-
-#include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -29,15 +29,16 @@ void PlaceCamera() {
     const double h = segments[1].heading;
     const double a = swayPhase;
     const double s = swayAmount;
-    cameraEye.x = static_cast<float>(hx + kChaseDistance * std::sin(h + kBehind) + s * std::sin(2.0 * a));
+    cameraEye.x =
+        static_cast<float>(hx + kChaseDistance * std::sin(h + kBehind) + s * std::sin(2.0 * a));
     cameraEye.y = static_cast<float>(kEyeHeight + s * std::cos(a));
     cameraEye.z = static_cast<float>(hz + kChaseDistance * std::cos(h + kBehind) +
                                      s * std::cos(a + kSwayOffset));
     cameraTarget.x = static_cast<float>(hx + (s / 2.0) * std::sin(2.0 * a));
     cameraTarget.y = static_cast<float>(0.5 + s * std::sin(a));
     cameraTarget.z = static_cast<float>(hz + (s / 2.0) * std::cos(2.0 * a));
-    gluLookAt(cameraEye.x, cameraEye.y, cameraEye.z, cameraTarget.x, cameraTarget.y,
-              cameraTarget.z, 0.0, 1.0, 0.0);
+    gluLookAt(cameraEye.x, cameraEye.y, cameraEye.z, cameraTarget.x, cameraTarget.y, cameraTarget.z,
+              0.0, 1.0, 0.0);
 }
 
 void DrawBarQuad(float bottom) {
@@ -69,8 +70,8 @@ void DrawHud() {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glDisable(GL_DEPTH_TEST);
     glColor3f(1.0f, 1.0f, 1.0f);
-    PrintText(35.0f, 5.0f, scoreText, textures, kFontMaskTexture, kFontTexture, 1.0f, 1.0f, 32,
-              32, -4.0f, fontCharset);
+    PrintText(35.0f, 5.0f, scoreText, textures, kFontMaskTexture, kFontTexture, 1.0f, 1.0f, 32, 32,
+              -4.0f, fontCharset);
     PerspectiveMode();
     glEnable(GL_DEPTH_TEST);
 }

@@ -1,9 +1,9 @@
 #include "render/scene.h"
 
-#include "game/state.h"
-
 #include <GL/gl.h>
 #include <GL/glu.h>
+
+#include "game/state.h"
 
 namespace {
 

@@ -1,22 +1,20 @@
 #include "render/worm.h"
 
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
 #include "app/textures.h"
 #include "game/rules.h"
 #include "game/state.h"
 #include "render/gamescene.h"
 #include "render/scene.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
-#include <cmath>
-
 namespace {
 
 // The inverse of a turn by `degrees`, written as the rest of a full turn.
-float TurnBack(float degrees) {
-    return static_cast<float>(360.0 - static_cast<double>(degrees));
-}
+float TurnBack(float degrees) { return static_cast<float>(360.0 - static_cast<double>(degrees)); }
 
 }  // namespace
 

@@ -1,10 +1,5 @@
 // The generated bitmaps, read through the game's own bitmap reader: sizes, the font grid the
 // text printer relies on, the glow's black border and the ground's seamless tiling.
-#include "app/textures.h"
-#include "frontend/overlay.h"
-
-#include "tests/support/fake_platform.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +10,10 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "app/textures.h"
+#include "frontend/overlay.h"
+#include "tests/support/fake_platform.h"
 
 namespace {
 
@@ -35,7 +34,8 @@ int Px(const ImageRecord* image, int x, int y, int c = 0) {
 }
 
 double Luma(const ImageRecord* image, int x, int y) {
-    return (0.299 * Px(image, x, y, 0) + 0.587 * Px(image, x, y, 1) + 0.114 * Px(image, x, y, 2)) / 255.0;
+    return (0.299 * Px(image, x, y, 0) + 0.587 * Px(image, x, y, 1) + 0.114 * Px(image, x, y, 2)) /
+           255.0;
 }
 
 double MeanLuma(const ImageRecord* image, int x0, int y0, int x1, int y1) {
@@ -46,7 +46,7 @@ double MeanLuma(const ImageRecord* image, int x0, int y0, int x1, int y1) {
 }
 
 class GeneratedBitmaps : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fake::Reset(); }
     void TearDown() override { EXPECT_TRUE(fake::state.boxes.empty()) << "the reader complained"; }
 };
@@ -58,11 +58,11 @@ TEST_F(GeneratedBitmaps, EveryFileLoadsWithItsSizeAndIsAPicture) {
         bool mipmapped;
     };
     const Expected files[] = {
-        {"texture.bmp", 256, 256, true},        {"matohanta.bmp", 256, 256, true},
-        {"puutexture.bmp", 256, 256, true},     {"valo.bmp", 128, 128, true},
-        {"font1.bmp", 512, 512, false},         {"font1mask.bmp", 512, 512, false},
-        {"art_matopaa.bmp", 128, 128, false},   {"art_matopaamask.bmp", 128, 128, false},
-        {"alku.bmp", 640, 480, false},          {"sky.bmp", 512, 256, true},
+        {"texture.bmp", 256, 256, true},      {"matohanta.bmp", 256, 256, true},
+        {"puutexture.bmp", 256, 256, true},   {"valo.bmp", 128, 128, true},
+        {"font1.bmp", 512, 512, false},       {"font1mask.bmp", 512, 512, false},
+        {"art_matopaa.bmp", 128, 128, false}, {"art_matopaamask.bmp", 128, 128, false},
+        {"alku.bmp", 640, 480, false},        {"sky.bmp", 512, 256, true},
     };
     for (const Expected& e : files) {
         Image image = Load(e.name);
@@ -77,7 +77,8 @@ TEST_F(GeneratedBitmaps, EveryFileLoadsWithItsSizeAndIsAPicture) {
         // Not a flat fill: the luminance spreads.
         double mean = MeanLuma(image.get(), 0, 0, image->width, image->height), var = 0;
         for (int y = 0; y < image->height; ++y)
-            for (int x = 0; x < image->width; ++x) var += std::pow(Luma(image.get(), x, y) - mean, 2);
+            for (int x = 0; x < image->width; ++x)
+                var += std::pow(Luma(image.get(), x, y) - mean, 2);
         EXPECT_GT(std::sqrt(var / (image->width * image->height)), 0.05) << e.name;
     }
 }
@@ -105,7 +106,8 @@ TEST_F(GeneratedBitmaps, EveryGlyphSitsInsideItsCellAndTheMaskCoversIt) {
                     continue;
                 }
                 // Where the glyph has ink the mask has cut at least as deep.
-                ASSERT_LE(f + m, 256) << "glyph " << fontCharset[cell] << " (" << x << ", " << y << ")";
+                ASSERT_LE(f + m, 256)
+                    << "glyph " << fontCharset[cell] << " (" << x << ", " << y << ")";
                 if (f > 128) {
                     ++ink;
                     top = std::min(top, y);
@@ -141,7 +143,8 @@ TEST_F(GeneratedBitmaps, GlowFadesToBlackAtItsBorderAndIsBrightInTheMiddle) {
     EXPECT_GE(Px(glow.get(), n / 2, n / 2, 0), 230);
     EXPECT_GE(Px(glow.get(), n / 2, n / 2, 1), 200);
     // It falls off steadily from the centre outwards.
-    for (int x = n / 2; x < n - 1; ++x) EXPECT_GE(Px(glow.get(), x, n / 2, 0), Px(glow.get(), x + 1, n / 2, 0));
+    for (int x = n / 2; x < n - 1; ++x)
+        EXPECT_GE(Px(glow.get(), x, n / 2, 0), Px(glow.get(), x + 1, n / 2, 0));
 }
 
 // Opposite edges of a tiling texture are neighbours on screen: the step across the seam must
@@ -156,7 +159,8 @@ void ExpectTiles(const ImageRecord* image, bool across, const char* name) {
         return sum / m;
     };
     double local = 0, far = 0;
-    for (int i = 0; i < 8; ++i) local = std::max({local, step(i, i + 1), step(n - 2 - i, n - 1 - i)});
+    for (int i = 0; i < 8; ++i)
+        local = std::max({local, step(i, i + 1), step(n - 2 - i, n - 1 - i)});
     // Unrelated columns: the mean over many distances, so a regular pattern cannot hide a seam.
     int pairs = 0;
     for (int k = n / 8; k <= n / 2; k += 3)

@@ -1,9 +1,9 @@
 // The generated music module and sound sample, read by the libraries the game plays them
 // with, and the generator's promise to write the same bytes on every run.
 #include <SDL.h>
-#include <libopenmpt/libopenmpt.h>
-
 #include <gtest/gtest.h>
+#include <libopenmpt/libopenmpt.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,16 +15,14 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kDataFiles[] = {"texture.bmp",    "matohanta.bmp",       "puutexture.bmp", "valo.bmp",
-                                  "font1.bmp",      "font1mask.bmp",       "art_matopaa.bmp",
-                                  "art_matopaamask.bmp", "alku.bmp",       "sky.bmp",
-                                  "Kv_play.xm",     "plop.wav"};
+const char* const kDataFiles[] = {"texture.bmp",     "matohanta.bmp",       "puutexture.bmp",
+                                  "valo.bmp",        "font1.bmp",           "font1mask.bmp",
+                                  "art_matopaa.bmp", "art_matopaamask.bmp", "alku.bmp",
+                                  "sky.bmp",         "Kv_play.xm",          "plop.wav"};
 
 std::vector<char> ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -42,8 +40,8 @@ TEST(Music, LoadsCleanlyLoopsFromItsRestartAndPlaysAtASensibleLevel) {
     ASSERT_GT(file.size(), 336u);
     std::vector<std::string> log;
     int error = 0;
-    openmpt_module* mod = openmpt_module_create_from_memory2(file.data(), file.size(), CollectLog, &log,
-                                                             nullptr, nullptr, &error, nullptr, nullptr);
+    openmpt_module* mod = openmpt_module_create_from_memory2(
+        file.data(), file.size(), CollectLog, &log, nullptr, nullptr, &error, nullptr, nullptr);
     ASSERT_NE(mod, nullptr) << "error " << error;
     const char* warnings = openmpt_module_get_metadata(mod, "warnings");
     EXPECT_STREQ(warnings, "");
@@ -60,7 +58,8 @@ TEST(Music, LoadsCleanlyLoopsFromItsRestartAndPlaysAtASensibleLevel) {
     const double seconds = openmpt_module_get_duration_seconds(mod);
     EXPECT_GE(seconds, 45.0);
     // The loop goes back to order 1, past the intro; the looping part alone lasts 45 s too.
-    const unsigned restart = static_cast<unsigned char>(file[66]) | static_cast<unsigned char>(file[67]) << 8;
+    const unsigned restart =
+        static_cast<unsigned char>(file[66]) | static_cast<unsigned char>(file[67]) << 8;
     EXPECT_EQ(restart, 1u);
     EXPECT_GE(seconds - openmpt_module_set_position_order_row(mod, 1, 0), 45.0);
     openmpt_module_set_position_seconds(mod, 0.0);
@@ -70,7 +69,8 @@ TEST(Music, LoadsCleanlyLoopsFromItsRestartAndPlaysAtASensibleLevel) {
     double sumSquares = 0, frames = 0;
     int peak = 0;
     for (;;) {
-        const std::size_t got = openmpt_module_read_interleaved_stereo(mod, 44100, 4096, buffer.data());
+        const std::size_t got =
+            openmpt_module_read_interleaved_stereo(mod, 44100, 4096, buffer.data());
         if (got == 0) break;
         for (std::size_t i = 0; i < 2 * got; ++i) {
             peak = std::max(peak, std::abs(int(buffer[i])));
@@ -90,7 +90,8 @@ TEST(Sound, PlopIsAShortCleanMono16BitSample) {
     SDL_AudioSpec spec;
     Uint8* data = nullptr;
     Uint32 length = 0;
-    ASSERT_NE(SDL_LoadWAV(Data("plop.wav").string().c_str(), &spec, &data, &length), nullptr) << SDL_GetError();
+    ASSERT_NE(SDL_LoadWAV(Data("plop.wav").string().c_str(), &spec, &data, &length), nullptr)
+        << SDL_GetError();
     EXPECT_EQ(spec.freq, 44100);
     EXPECT_EQ(spec.format, AUDIO_S16LSB);
     EXPECT_EQ(spec.channels, 1);
@@ -116,12 +117,13 @@ TEST(Sound, PlopIsAShortCleanMono16BitSample) {
 }
 
 TEST(Generator, WritesTheSameBytesOnEveryRun) {
-    const fs::path base = fs::temp_directory_path() / ("kelvado_assets_" + std::to_string(::getpid()));
+    const fs::path base =
+        fs::temp_directory_path() / ("kelvado_assets_" + std::to_string(::getpid()));
     std::vector<fs::path> runs = {base / "a", base / "b"};
     for (const fs::path& dir : runs) {
         fs::create_directories(dir);
-        const std::string command =
-            std::string("\"") + MKASSETS_PATH + "\" \"" + dir.string() + "\" \"" + KELVADO_FONT_FILE + "\"";
+        const std::string command = std::string("\"") + MKASSETS_PATH + "\" \"" + dir.string() +
+                                    "\" \"" + KELVADO_FONT_FILE + "\"";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     for (const char* name : kDataFiles) {

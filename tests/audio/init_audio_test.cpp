@@ -1,10 +1,4 @@
 // The game's start of the sound and its fade at exit, on the fake platform.
-#include "app/audio.h"
-#include "platform/audio_mixer.h"
-#include "platform/bass.h"
-#include "tests/audio/test_sounds.h"
-#include "tests/support/fake_platform.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,12 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "app/audio.h"
+#include "platform/audio_mixer.h"
+#include "platform/bass.h"
+#include "tests/audio/test_sounds.h"
+#include "tests/support/fake_platform.h"
+
 using namespace testsound;
 
 namespace {
 
 class GameAudio : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         fake::Reset();

@@ -1,13 +1,13 @@
 // The audio library's mixer rendered offline: music, sample, volume, and the refusals.
-#include "platform/audio_mixer.h"
-#include "platform/bass.h"
-#include "tests/audio/test_sounds.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
+
+#include "platform/audio_mixer.h"
+#include "platform/bass.h"
+#include "tests/audio/test_sounds.h"
 
 using namespace testsound;
 
@@ -20,7 +20,7 @@ std::vector<std::int16_t> Render(int frames) {
 }
 
 class AudioLibrary : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         modulePath = (dir.path / "tune.mod").string();
@@ -251,7 +251,8 @@ TEST_F(AudioLibrary, LoadFailuresAndSources) {
 
     // From memory, and from a file at an offset, the same module plays the same.
     Bytes module = MakeModule();
-    HMUSIC fromMemory = BASS_MusicLoad(TRUE, module.data(), 0, static_cast<std::uint32_t>(module.size()), 0);
+    HMUSIC fromMemory =
+        BASS_MusicLoad(TRUE, module.data(), 0, static_cast<std::uint32_t>(module.size()), 0);
     ASSERT_NE(fromMemory, 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_OK);
     BASS_MusicPlay(fromMemory);
@@ -272,12 +273,14 @@ TEST_F(AudioLibrary, LoadFailuresAndSources) {
 
 TEST_F(AudioLibrary, GeneratedGameDataPlays) {
     const std::filesystem::path data = KELVADO_DATA_DIR;
-    if (!std::filesystem::exists(data / "Kv_play.xm") || !std::filesystem::exists(data / "plop.wav"))
+    if (!std::filesystem::exists(data / "Kv_play.xm") ||
+        !std::filesystem::exists(data / "plop.wav"))
         GTEST_SKIP() << "the game's data has not been generated in " << data;
     ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
     HMUSIC tune = BASS_MusicLoad(FALSE, (data / "Kv_play.xm").c_str(), 0, 0, BASS_MUSIC_LOOP);
     ASSERT_NE(tune, 0u);
-    HSAMPLE plop = BASS_SampleLoad(FALSE, (data / "plop.wav").c_str(), 0, 0, 1, BASS_SAMPLE_OVER_VOL);
+    HSAMPLE plop =
+        BASS_SampleLoad(FALSE, (data / "plop.wav").c_str(), 0, 0, 1, BASS_SAMPLE_OVER_VOL);
     ASSERT_NE(plop, 0u);
     BASS_MusicPlay(tune);
     std::vector<std::int16_t> out = Render(FrameAt(4000));

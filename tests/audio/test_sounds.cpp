@@ -18,7 +18,9 @@ void PutLittle(Bytes& b, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) b.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-void PutTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+void PutTag(Bytes& b, const char* tag) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(tag[i]));
+}
 
 }  // namespace
 
@@ -59,10 +61,10 @@ Bytes MakeModule() {
         b[at + 2] = static_cast<unsigned char>(((sample & 0x0F) << 4) | (effect & 0x0F));
         b[at + 3] = static_cast<unsigned char>(param);
     };
-    cell(0, 0, 1, 214, 0, 0);       // C-3 of the square
-    cell(0, 1, 0, 0, 0xF, 3);       // speed 3
-    cell(4, 0, 0, 0, 0xC, 0);       // volume 0
-    cell(7, 1, 0, 0, 0xD, 0);       // pattern break: the song ends after row 7
+    cell(0, 0, 1, 214, 0, 0);  // C-3 of the square
+    cell(0, 1, 0, 0, 0xF, 3);  // speed 3
+    cell(4, 0, 0, 0, 0xC, 0);  // volume 0
+    cell(7, 1, 0, 0, 0xD, 0);  // pattern break: the song ends after row 7
 
     for (int i = 0; i < kSampleBytes; ++i)
         b[kPattern + kPatternBytes + static_cast<std::size_t>(i)] =
@@ -97,12 +99,14 @@ Bytes MakeWav(int rate, int channels, int frames, double hertz, double amplitude
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
 ScratchDir::ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvado-audio-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kelvado-audio-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path = pattern;
 }

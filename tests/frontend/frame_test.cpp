@@ -1,6 +1,16 @@
 // The name entry as the frame dispatch runs it: Enter, the stored entry, the file and the
 // title screen that follows, on the fake platform with a real GL context.
 #include "app/frame.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
 #include "app/window.h"
 #include "frontend/hiscore.h"
 #include "frontend/nameentry.h"
@@ -9,20 +19,10 @@
 #include "tests/support/fake_platform.h"
 #include "tests/support/gl_context.h"
 
-#include <GL/gl.h>
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
-
-#include <unistd.h>
-
 namespace {
 
 class NameEntryFrameTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(testgl::MakeCurrent());
         directory = std::filesystem::temp_directory_path() /

@@ -1,8 +1,6 @@
 #include "frontend/hiscore.h"
-#include "game/state.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -15,6 +13,8 @@
 #include <random>
 #include <sstream>
 #include <string>
+
+#include "game/state.h"
 
 namespace {
 
@@ -42,7 +42,8 @@ HighScoreTable FromText(const std::string& text) {
 std::string Describe(const HighScoreTable& table) {
     std::string out;
     for (int k = 1; k <= 9; ++k) {
-        out += std::string(table.entries[k].name) + "=" + std::to_string(table.entries[k].score) + "\n";
+        out += std::string(table.entries[k].name) + "=" + std::to_string(table.entries[k].score) +
+               "\n";
     }
     return out;
 }
@@ -74,7 +75,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 }
 
 class HighScoreFileTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/kelvado-hiscore-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -94,8 +95,8 @@ protected:
 
 TEST(HighScorePlace, TiesGoBelowAndOnlyRealBeatsEarnAPlace) {
     highScores = TableOf({Entry("ANNA", 500), Entry("BOB", 300), Entry("CID", 300),
-                          Entry("DAN", 100), Entry("EVE", 90), Entry("FAY", 80),
-                          Entry("GUS", 70), Entry("HAL", 60), Entry("IDA", 50)});
+                          Entry("DAN", 100), Entry("EVE", 90), Entry("FAY", 80), Entry("GUS", 70),
+                          Entry("HAL", 60), Entry("IDA", 50)});
     score = 500;
     EXPECT_EQ(FindHighScorePlace(), 2);
     score = 300;
@@ -115,9 +116,9 @@ TEST(HighScorePlace, TiesGoBelowAndOnlyRealBeatsEarnAPlace) {
 }
 
 TEST(HighScoreInsert, PushesLowerPlacesDownAndDropsTheLast) {
-    HighScoreTable table = TableOf({Entry("A1", 9), Entry("A2", 8), Entry("A3", 7), Entry("A4", 6),
-                                    Entry("A5", 5), Entry("A6", 4), Entry("A7", 3), Entry("A8", 2),
-                                    Entry("A9", 1)});
+    HighScoreTable table =
+        TableOf({Entry("A1", 9), Entry("A2", 8), Entry("A3", 7), Entry("A4", 6), Entry("A5", 5),
+                 Entry("A6", 4), Entry("A7", 3), Entry("A8", 2), Entry("A9", 1)});
     table.entries[0] = Entry("ZERO", 777);
 
     table.Insert(Entry("LAST", 2), 9);
@@ -152,9 +153,9 @@ TEST_F(HighScoreFileTest, WhatTheGameSavesLoadsBackTheSame) {
     HighScoreTable first{};
     first.Insert(Entry("BOB", 340), 1);
     // Empty names between filled ones, full-length names and the extremes of the score range.
-    const HighScoreTable mixed =
-        TableOf({Entry("ABCDEFGHIJK", INT32_MAX), Entry("", 50), Entry("X1", 40), Entry("", 0),
-                 Entry("", 0), Entry("Z9", -1), Entry("", INT32_MIN), Entry("0", 7), Entry("Q", 0)});
+    const HighScoreTable mixed = TableOf(
+        {Entry("ABCDEFGHIJK", INT32_MAX), Entry("", 50), Entry("X1", 40), Entry("", 0),
+         Entry("", 0), Entry("Z9", -1), Entry("", INT32_MIN), Entry("0", 7), Entry("Q", 0)});
     for (const HighScoreTable& table : {first, mixed}) {
         ASSERT_TRUE(table.Save(path.c_str()));
         HighScoreTable loaded{};
@@ -218,7 +219,8 @@ TEST(HighScoreLoad, DamagedFilesLoadSafelyAndUnfilledPlacesAreEmpty) {
 
     // Five places: the other four stay empty with score 0, not the last score read.
     std::string five;
-    for (int k = 1; k <= 5; ++k) five += "P" + std::to_string(k) + "\r\n" + std::to_string(100 - k) + "\r\n";
+    for (int k = 1; k <= 5; ++k)
+        five += "P" + std::to_string(k) + "\r\n" + std::to_string(100 - k) + "\r\n";
     table = FromText(five);
     EXPECT_EQ(table.entries[5].score, 95);
     for (int k = 6; k <= 9; ++k) {
@@ -226,7 +228,8 @@ TEST(HighScoreLoad, DamagedFilesLoadSafelyAndUnfilledPlacesAreEmpty) {
         EXPECT_EQ(table.entries[k].score, 0);
     }
 
-    // A score that does not fit 32 bits is a failed read: that place scores 0, later ones stay empty.
+    // A score that does not fit 32 bits is a failed read: that place scores 0, later ones stay
+    // empty.
     table = FromText("ANNA\n99999999999999999999\nBOB\n5\n");
     EXPECT_STREQ(table.entries[1].name, "ANNA");
     EXPECT_EQ(table.entries[1].score, 0);

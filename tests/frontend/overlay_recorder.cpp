@@ -1,8 +1,8 @@
 #include "tests/frontend/overlay_recorder.h"
 
-#include "frontend/overlay.h"
-
 #include <cstring>
+
+#include "frontend/overlay.h"
 
 void OrthoMode(int left, int top, int right, int bottom) {
     (void)left;

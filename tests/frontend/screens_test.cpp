@@ -1,3 +1,9 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
 #include "app/window.h"
 #include "frontend/hiscore.h"
 #include "frontend/nameentry.h"
@@ -5,12 +11,6 @@
 #include "game/state.h"
 #include "platform/platform.h"
 #include "tests/frontend/overlay_recorder.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
-#include <string>
 
 namespace {
 

@@ -15,8 +15,7 @@
 
 namespace {
 
-void GrowCoiledWorm(int records)
-{
+void GrowCoiledWorm(int records) {
     sim::tickCount = 4711;
     ResetGameState();
     gameMode = kModePlaying;
@@ -29,8 +28,7 @@ void GrowCoiledWorm(int records)
     }
 }
 
-void BM_PlayStep(benchmark::State& state)
-{
+void BM_PlayStep(benchmark::State& state) {
     const int records = static_cast<int>(state.range(0));
     GrowCoiledWorm(records);
     for (auto _ : state) {

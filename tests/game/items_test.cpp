@@ -12,22 +12,19 @@ using namespace simtest;
 
 namespace {
 // A game two steps in: the head stands on the start point for the pickups of step 2.
-void StartWithItemsParked(DWORD tick = 11)
-{
+void StartWithItemsParked(DWORD tick = 11) {
     StartGame(tick);
     ParkItems();
     Step(1);
 }
 
-void PutItem(int i, float x, float z)
-{
+void PutItem(int i, float x, float z) {
     items[i].x = x;
     items[i].z = z;
 }
 }  // namespace
 
-TEST(Boxes, CornerTestWithInclusiveBounds)
-{
+TEST(Boxes, CornerTestWithInclusiveBounds) {
     // Each of the four corners of b inside a.
     EXPECT_TRUE(BoxesOverlap(0, 0, 1, 1, 0.5f, 0.5f, 2, 2));
     EXPECT_TRUE(BoxesOverlap(0, 0, 1, 1, -1, -1, 0.5f, 0.5f));
@@ -42,8 +39,7 @@ TEST(Boxes, CornerTestWithInclusiveBounds)
     EXPECT_FALSE(BoxesOverlap(0, 0, 1, 1, -1, -1, 2, 2));
 }
 
-TEST(Items, AnimationSpinsAndBobs)
-{
+TEST(Items, AnimationSpinsAndBobs) {
     StartWithItemsParked();
     const Item before = items[2];
     Step(1);
@@ -59,8 +55,7 @@ TEST(Items, AnimationSpinsAndBobs)
     EXPECT_NEAR(high - low, 0.1, 0.005);  // about 0.05 either way of its level
 }
 
-TEST(Pickups, BoundsAreInclusive)
-{
+TEST(Pickups, BoundsAreInclusive) {
     // Head at (0, -10) during the pickups of step 2; items exactly 0.2 away in x and z.
     const float near[][2] = {{0.2f, -9.8f}, {-0.2f, -10.2f}, {0.2f, -10.2f}, {-0.2f, -9.8f}};
     for (const auto& place : near) {
@@ -80,8 +75,7 @@ TEST(Pickups, BoundsAreInclusive)
     }
 }
 
-TEST(Pickups, OneItemScoresGrowsAndRelieves)
-{
+TEST(Pickups, OneItemScoresGrowsAndRelieves) {
     StartWithItemsParked();
     withdrawal = 12.7f;
     sim::samplePlays = 0;
@@ -108,8 +102,7 @@ TEST(Pickups, OneItemScoresGrowsAndRelieves)
     }
 }
 
-TEST(Pickups, TwoItemsUnderTheHeadAreEatenInItemOrder)
-{
+TEST(Pickups, TwoItemsUnderTheHeadAreEatenInItemOrder) {
     StartWithItemsParked();
     withdrawal = 2.5f;
     sim::samplePlays = 0;
@@ -132,8 +125,7 @@ TEST(Pickups, TwoItemsUnderTheHeadAreEatenInItemOrder)
     EXPECT_EQ(withdrawal, 0.0f);
 }
 
-TEST(Pickups, ItemOnTheStartPointIsEatenInTheSecondStep)
-{
+TEST(Pickups, ItemOnTheStartPointIsEatenInTheSecondStep) {
     // Find a world whose game start puts an item on the start point.
     DWORD tick = 0;
     int onStart = 0;
@@ -149,8 +141,7 @@ TEST(Pickups, ItemOnTheStartPointIsEatenInTheSecondStep)
     EXPECT_GE(score, 100);
 }
 
-TEST(Collisions, BodyRecordsFromTenOnAreHit)
-{
+TEST(Collisions, BodyRecordsFromTenOnAreHit) {
     StartWithItemsParked();
     treeCount = 0;
     segments[1].x = 0.0f;
@@ -181,8 +172,7 @@ TEST(Collisions, BodyRecordsFromTenOnAreHit)
     EXPECT_TRUE(gameOverPending);
 }
 
-TEST(Collisions, HeadCirclingALongWormHitsItsBody)
-{
+TEST(Collisions, HeadCirclingALongWormHitsItsBody) {
     StartWithItemsParked(12);
     growPending = 300;
     int step = 1;
@@ -196,8 +186,7 @@ TEST(Collisions, HeadCirclingALongWormHitsItsBody)
     EXPECT_LE(segmentCount, 130.0f);
 }
 
-TEST(Collisions, WallIsAClosedBandAroundTheArena)
-{
+TEST(Collisions, WallIsAClosedBandAroundTheArena) {
     StartWithItemsParked();
     treeCount = 0;
     double nearest = 100.0, farthest = 0.0;
@@ -222,8 +211,7 @@ TEST(Collisions, WallIsAClosedBandAroundTheArena)
     EXPECT_NEAR(farthest, 12.16, 0.02);
 }
 
-TEST(Collisions, TreesAreDottedRings)
-{
+TEST(Collisions, TreesAreDottedRings) {
     StartWithItemsParked();
     treeCount = 1;
     trees[1].x = 3.0f;
@@ -235,9 +223,9 @@ TEST(Collisions, TreesAreDottedRings)
         CheckCollisions();
         return gameOverPending;
     };
-    EXPECT_FALSE(hitAt(3.0, -4.0));           // the inside is not tested
-    EXPECT_TRUE(hitAt(3.0, -4.0 + 1.05));     // sample at angle 0
-    EXPECT_TRUE(hitAt(3.0 + 1.05, -4.0));     // between samples 1.6 and 1.4
+    EXPECT_FALSE(hitAt(3.0, -4.0));        // the inside is not tested
+    EXPECT_TRUE(hitAt(3.0, -4.0 + 1.05));  // sample at angle 0
+    EXPECT_TRUE(hitAt(3.0 + 1.05, -4.0));  // between samples 1.6 and 1.4
     EXPECT_FALSE(hitAt(3.0, -4.0 + 1.05 + 0.09));
     // Around the ring the head is caught in most, not all, directions.
     int caught = 0;
@@ -253,8 +241,7 @@ TEST(Collisions, TreesAreDottedRings)
     EXPECT_TRUE(hitAt(trees[1].x, trees[1].z - 1.05));
 }
 
-TEST(EndOfGame, ClearsTheNameAndSwitchesToNameEntryAfterTheStep)
-{
+TEST(EndOfGame, ClearsTheNameAndSwitchesToNameEntryAfterTheStep) {
     StartWithItemsParked();
     for (char& c : nameText) c = 'x';
     nameTyped = true;
@@ -285,8 +272,7 @@ TEST(EndOfGame, ClearsTheNameAndSwitchesToNameEntryAfterTheStep)
     EXPECT_EQ(withdrawal, static_cast<float>(0.04f + 0.04f));
 }
 
-TEST(EndOfGame, PassingTheLimitEndsTheNextStepEvenAfterAPickup)
-{
+TEST(EndOfGame, PassingTheLimitEndsTheNextStepEvenAfterAPickup) {
     StartWithItemsParked();
     withdrawal = 299.97f;
     Step(1);  // step t: 299.97 + 0.04 passes 300

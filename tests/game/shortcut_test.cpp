@@ -15,8 +15,7 @@ using namespace simtest;
 
 namespace {
 
-void PlainAdvance()
-{
+void PlainAdvance() {
     const int n = WormLoopCount();
     for (int i = 1; i <= n; ++i) {
         SegmentRecord& s = segments[i];
@@ -26,8 +25,7 @@ void PlainAdvance()
     }
 }
 
-void PlainFollow()
-{
+void PlainFollow() {
     for (int i = WormLoopCount(); i >= 1; --i) {
         SegmentRecord& s = segments[i];
         const SegmentRecord& ahead = segments[i - 1];
@@ -46,16 +44,14 @@ void PlainFollow()
     }
 }
 
-bool HitsHead(double x, double z, double s, double hx, double hz)
-{
+bool HitsHead(double x, double z, double s, double hx, double hz) {
     return BoxesOverlap(static_cast<float>(x - s), static_cast<float>(z - s),
                         static_cast<float>(x + s), static_cast<float>(z + s),
                         static_cast<float>(hx - 0.04), static_cast<float>(hz - 0.04),
                         static_cast<float>(hx + 0.04), static_cast<float>(hz + 0.04));
 }
 
-void PlainCollisions()
-{
+void PlainCollisions() {
     const double hx = segments[1].x, hz = segments[1].z;
     const float hb[4] = {static_cast<float>(hx - 0.04), static_cast<float>(hz - 0.04),
                          static_cast<float>(hx + 0.04), static_cast<float>(hz + 0.04)};
@@ -78,8 +74,7 @@ void PlainCollisions()
     }
 }
 
-void PlainPlayStep()
-{
+void PlainPlayStep() {
     animClock = static_cast<float>(animClock + 0.04);
     ApplyWithdrawalEffects();
     PlainAdvance();
@@ -105,8 +100,7 @@ struct Snapshot {
     std::uint32_t random;
 };
 
-void Save(Snapshot& s)
-{
+void Save(Snapshot& s) {
     std::memcpy(s.segments, segments, sizeof segments);
     std::memcpy(s.items, items, sizeof items);
     std::memcpy(s.trees, trees, sizeof trees);
@@ -124,8 +118,7 @@ void Save(Snapshot& s)
     s.random = RandomState();
 }
 
-void Restore(const Snapshot& s)
-{
+void Restore(const Snapshot& s) {
     std::memcpy(segments, s.segments, sizeof segments);
     std::memcpy(items, s.items, sizeof items);
     std::memcpy(trees, s.trees, sizeof trees);
@@ -148,8 +141,7 @@ void Restore(const Snapshot& s)
     SeedRandom(s.random);
 }
 
-bool Identical(const Snapshot& a, const Snapshot& b)
-{
+bool Identical(const Snapshot& a, const Snapshot& b) {
     return std::memcmp(a.segments, b.segments, sizeof a.segments) == 0 &&
            std::memcmp(a.items, b.items, sizeof a.items) == 0 &&
            std::memcmp(a.floats, b.floats, sizeof a.floats) == 0 &&
@@ -160,8 +152,7 @@ bool Identical(const Snapshot& a, const Snapshot& b)
 Snapshot before, fast, plain;
 
 // One play step both ways from the same state; the state is left as both left it.
-void CompareStep(int step)
-{
+void CompareStep(int step) {
     gameMode = kModePlaying;
     Save(before);
     UpdateGame();
@@ -174,8 +165,7 @@ void CompareStep(int step)
 
 }  // namespace
 
-TEST(Shortcuts, WholeGamesMatchThePlainComputation)
-{
+TEST(Shortcuts, WholeGamesMatchThePlainComputation) {
     StartGame(2024);
     SeedRandom(2024);
     std::uint32_t choice = 99;
@@ -195,35 +185,35 @@ TEST(Shortcuts, WholeGamesMatchThePlainComputation)
         if (step % 50 == 7) growPending += 400;  // a long worm early on
         const int n = WormLoopCount();
         switch (draw(40)) {
-        case 0:  // an item right under the head
-            items[1 + draw(5)].x = segments[1].x;
-            items[1 + draw(5)].z = segments[1].z;
-            break;
-        case 1:  // odd headings anywhere in the worm
-            if (n > 2) {
-                const float odd[] = {-0.0f, 1.0e7f, -123.456f, 3.14159265f,
-                                     std::numeric_limits<float>::quiet_NaN()};
-                segments[1 + draw(n)].heading = odd[draw(5)];
-            }
-            break;
-        case 2:  // a tree or a body record close to the head
-            if (draw(2) == 0) {
-                trees[1 + draw(treeCount)].x = segments[1].x + (draw(300) - 150) / 100.0f;
-            } else if (n > 12) {
-                SegmentRecord& r = segments[10 + draw(n - 10)];
-                r.x = segments[1].x + (draw(40) - 20) / 200.0f;
-                r.z = segments[1].z + (draw(40) - 20) / 200.0f;
-            }
-            break;
-        case 3:  // back to the middle, so the game goes on past the wall
-            segments[0].x = 0.0f;
-            for (int i = 1; i <= n; ++i) {
-                segments[i].x = static_cast<float>(segments[i].x * 0.5);
-                segments[i].z = static_cast<float>((segments[i].z + 10.0) * 0.5 - 10.0);
-            }
-            break;
-        default:
-            break;
+            case 0:  // an item right under the head
+                items[1 + draw(5)].x = segments[1].x;
+                items[1 + draw(5)].z = segments[1].z;
+                break;
+            case 1:  // odd headings anywhere in the worm
+                if (n > 2) {
+                    const float odd[] = {-0.0f, 1.0e7f, -123.456f, 3.14159265f,
+                                         std::numeric_limits<float>::quiet_NaN()};
+                    segments[1 + draw(n)].heading = odd[draw(5)];
+                }
+                break;
+            case 2:  // a tree or a body record close to the head
+                if (draw(2) == 0) {
+                    trees[1 + draw(treeCount)].x = segments[1].x + (draw(300) - 150) / 100.0f;
+                } else if (n > 12) {
+                    SegmentRecord& r = segments[10 + draw(n - 10)];
+                    r.x = segments[1].x + (draw(40) - 20) / 200.0f;
+                    r.z = segments[1].z + (draw(40) - 20) / 200.0f;
+                }
+                break;
+            case 3:  // back to the middle, so the game goes on past the wall
+                segments[0].x = 0.0f;
+                for (int i = 1; i <= n; ++i) {
+                    segments[i].x = static_cast<float>(segments[i].x * 0.5);
+                    segments[i].z = static_cast<float>((segments[i].z + 10.0) * 0.5 - 10.0);
+                }
+                break;
+            default:
+                break;
         }
         if (withdrawal > 250.0f) withdrawal = 20.0f;
         CompareStep(step);
@@ -235,8 +225,7 @@ TEST(Shortcuts, WholeGamesMatchThePlainComputation)
     EXPECT_GT(score, 0);
 }
 
-TEST(Shortcuts, ContactsAroundTreesBodyAndWallMatchThePlainTests)
-{
+TEST(Shortcuts, ContactsAroundTreesBodyAndWallMatchThePlainTests) {
     StartGame(77);
     treeCount = 2;
     trees[1].x = 1.5f;

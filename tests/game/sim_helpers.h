@@ -13,8 +13,7 @@ namespace simtest {
 
 // Clears what survives a game start (headings, rolls, tint, sway, clock), so that each test
 // starts from the same world whatever ran before it in this process.
-inline void ForgetEarlierGames()
-{
+inline void ForgetEarlierGames() {
     for (SegmentRecord& s : segments) {
         s.heading = 0.0f;
         s.rotY = 0.0f;
@@ -32,8 +31,7 @@ inline void ForgetEarlierGames()
 }
 
 // Starts a game from the title screen with Enter, as the player does.
-inline void StartGame(DWORD tick)
-{
+inline void StartGame(DWORD tick) {
     ForgetEarlierGames();
     sim::tickCount = tick;
     gameMode = kModeTitle;
@@ -44,16 +42,14 @@ inline void StartGame(DWORD tick)
 }
 
 // Moves every item out of the worm's reach.
-inline void ParkItems()
-{
+inline void ParkItems() {
     for (int i = 1; i <= kItemCount; ++i) {
         items[i].x = 100.0f + 10.0f * i;
         items[i].z = 100.0f;
     }
 }
 
-inline void Step(int count, bool left = false, bool right = false)
-{
+inline void Step(int count, bool left = false, bool right = false) {
     sim::HoldKeys(left, right, false);
     for (int k = 0; k < count; ++k) UpdateGame();
 }

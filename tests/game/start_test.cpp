@@ -10,8 +10,7 @@
 
 using namespace simtest;
 
-TEST(Random, MatchesTheCRuntimeSequence)
-{
+TEST(Random, MatchesTheCRuntimeSequence) {
     SeedRandom(1);
     const int expected[] = {41, 18467, 6334, 26500, 19169};
     for (int value : expected) EXPECT_EQ(NextRandom(), value);
@@ -28,8 +27,7 @@ TEST(Random, MatchesTheCRuntimeSequence)
     }
 }
 
-TEST(GameStart, PlantsARingOf36Trees)
-{
+TEST(GameStart, PlantsARingOf36Trees) {
     for (DWORD tick : {0u, 1u, 1234u, 99999u, 4294967295u}) {
         StartGame(tick);
         ASSERT_EQ(treeCount, 36) << "tick " << tick;
@@ -56,8 +54,7 @@ TEST(GameStart, PlantsARingOf36Trees)
     }
 }
 
-TEST(GameStart, TreesAndItemsFollowTheDrawsInOrder)
-{
+TEST(GameStart, TreesAndItemsFollowTheDrawsInOrder) {
     StartGame(777);
     SeedRandom(777);
     float angle = 0.0f;
@@ -82,8 +79,7 @@ TEST(GameStart, TreesAndItemsFollowTheDrawsInOrder)
     }
 }
 
-TEST(GameStart, ItemsStartNearTheCentre)
-{
+TEST(GameStart, ItemsStartNearTheCentre) {
     for (DWORD tick = 0; tick < 300; ++tick) {
         StartGame(tick);
         for (int i = 1; i <= kItemCount; ++i) {
@@ -98,8 +94,7 @@ TEST(GameStart, ItemsStartNearTheCentre)
     }
 }
 
-TEST(GameStart, SameTickGivesTheSameWorld)
-{
+TEST(GameStart, SameTickGivesTheSameWorld) {
     StartGame(31337);
     Tree firstTrees[kTreeTableSize];
     Item firstItems[kItemCount + 1];
@@ -113,8 +108,7 @@ TEST(GameStart, SameTickGivesTheSameWorld)
     EXPECT_NE(std::memcmp(firstTrees, trees, sizeof trees), 0);
 }
 
-TEST(GameStart, ResetsTheGameButKeepsHeadingsAndTint)
-{
+TEST(GameStart, ResetsTheGameButKeepsHeadingsAndTint) {
     StartGame(5);
     ParkItems();
     Step(60, true);  // turn a while, so the headings are not 0
@@ -161,8 +155,7 @@ TEST(GameStart, ResetsTheGameButKeepsHeadingsAndTint)
     EXPECT_FLOAT_EQ(animClock, clock + 0.04f);
 }
 
-TEST(Modes, EnterStartsAGameOnlyWhenTheLatchIsClear)
-{
+TEST(Modes, EnterStartsAGameOnlyWhenTheLatchIsClear) {
     ForgetEarlierGames();
     gameMode = kModeTitle;
     enterLatch = true;  // the Enter that stored a name is still held
@@ -185,8 +178,7 @@ TEST(Modes, EnterStartsAGameOnlyWhenTheLatchIsClear)
     EXPECT_EQ(segmentCount, 2.0f);
 }
 
-TEST(Modes, TitleAndNameEntryOnlyAdvanceTheClock)
-{
+TEST(Modes, TitleAndNameEntryOnlyAdvanceTheClock) {
     StartGame(99);
     Step(40, true);
     for (GameMode mode : {kModeNameEntry, kModeTitle}) {

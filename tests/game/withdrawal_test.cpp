@@ -10,8 +10,7 @@ using namespace simtest;
 namespace {
 // Eats one item through the pickup phase with plenty of withdrawal to take from; returns the
 // reduction.
-int EatOneItem()
-{
+int EatOneItem() {
     items[1].x = segments[1].x;
     items[1].z = segments[1].z;
     withdrawal = 1000.0f;
@@ -20,8 +19,7 @@ int EatOneItem()
 }
 }  // namespace
 
-TEST(Withdrawal, ReductionsOfTheFirstItems)
-{
+TEST(Withdrawal, ReductionsOfTheFirstItems) {
     StartGame(21);
     ParkItems();
     Step(1);
@@ -32,12 +30,12 @@ TEST(Withdrawal, ReductionsOfTheFirstItems)
         double stepsToRegain;
     };
     const Row table[] = {
-        {0.0399999991, 5, 0.0524999984, 95.2},   {0.0524999984, 7, 0.0649999976, 107.7},
-        {0.0649999976, 9, 0.0775000006, 116.1},  {0.0775000006, 11, 0.0900000036, 122.2},
-        {0.0900000036, 13, 0.102500007, 126.8},  {0.102500007, 15, 0.115000010, 130.4},
-        {0.115000010, 17, 0.127500013, 133.3},   {0.127500013, 19, 0.140000015, 135.7},
-        {0.140000015, 21, 0.152500018, 137.7},   {0.152500018, 22, 0.165000021, 133.3},
-        {0.165000021, 24, 0.177500024, 135.2},   {0.177500024, 26, 0.190000027, 136.8},
+        {0.0399999991, 5, 0.0524999984, 95.2},  {0.0524999984, 7, 0.0649999976, 107.7},
+        {0.0649999976, 9, 0.0775000006, 116.1}, {0.0775000006, 11, 0.0900000036, 122.2},
+        {0.0900000036, 13, 0.102500007, 126.8}, {0.102500007, 15, 0.115000010, 130.4},
+        {0.115000010, 17, 0.127500013, 133.3},  {0.127500013, 19, 0.140000015, 135.7},
+        {0.140000015, 21, 0.152500018, 137.7},  {0.152500018, 22, 0.165000021, 133.3},
+        {0.165000021, 24, 0.177500024, 135.2},  {0.177500024, 26, 0.190000027, 136.8},
     };
     for (const Row& row : table) {
         ASSERT_EQ(withdrawalRate, static_cast<float>(row.rateBefore));
@@ -58,8 +56,7 @@ TEST(Withdrawal, ReductionsOfTheFirstItems)
     }
 }
 
-TEST(Withdrawal, ShortReductionsUpToTheFourHundredthItem)
-{
+TEST(Withdrawal, ShortReductionsUpToTheFourHundredthItem) {
     StartGame(22);
     ParkItems();
     Step(1);
@@ -74,8 +71,7 @@ TEST(Withdrawal, ShortReductionsUpToTheFourHundredthItem)
     }
 }
 
-TEST(Withdrawal, CrossesTheThresholdsAtTheStartingRate)
-{
+TEST(Withdrawal, CrossesTheThresholdsAtTheStartingRate) {
     StartGame(23);
     ParkItems();
     float previous = 0.0f;
@@ -100,8 +96,7 @@ TEST(Withdrawal, CrossesTheThresholdsAtTheStartingRate)
     EXPECT_EQ(score, 0);
 }
 
-TEST(Withdrawal, EffectsFollowTheLevel)
-{
+TEST(Withdrawal, EffectsFollowTheLevel) {
     StartGame(24);
     ParkItems();
     withdrawal = 150.0f;
@@ -155,8 +150,7 @@ TEST(Withdrawal, EffectsFollowTheLevel)
     EXPECT_NEAR(steps, 87, 1);
 }
 
-TEST(Withdrawal, NeverStaysBelowZero)
-{
+TEST(Withdrawal, NeverStaysBelowZero) {
     StartGame(25);
     ParkItems();
     withdrawal = -4.0f;

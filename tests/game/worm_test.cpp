@@ -8,8 +8,7 @@
 
 using namespace simtest;
 
-TEST(Worm, FirstStepsPlaceTheHeadAndGrowTo21Records)
-{
+TEST(Worm, FirstStepsPlaceTheHeadAndGrowTo21Records) {
     StartGame(1);
     ParkItems();
     Step(1);
@@ -45,8 +44,7 @@ TEST(Worm, FirstStepsPlaceTheHeadAndGrowTo21Records)
     EXPECT_EQ(growPending, 0);
 }
 
-TEST(Worm, BodyIsADelayLineOfTheHead)
-{
+TEST(Worm, BodyIsADelayLineOfTheHead) {
     StartGame(2);
     ParkItems();
     std::vector<float> headX, headZ;  // head position after each step, from step 1
@@ -75,14 +73,13 @@ TEST(Worm, BodyIsADelayLineOfTheHead)
     const int n = WormLoopCount();
     ASSERT_GT(n, 100);
     for (int k = 1; k + 1 <= n && placedIn[k + 1] + 1 < 400; ++k) {
-        const double d = std::hypot(segments[k].x - segments[k + 1].x,
-                                    segments[k].z - segments[k + 1].z);
+        const double d =
+            std::hypot(segments[k].x - segments[k + 1].x, segments[k].z - segments[k + 1].z);
         EXPECT_NEAR(d, 1.0 / 30.0, 1e-5) << "records " << k << " and " << k + 1;
     }
 }
 
-TEST(Worm, LeftKeyTurnsAFullCircleInAbout126Steps)
-{
+TEST(Worm, LeftKeyTurnsAFullCircleInAbout126Steps) {
     StartGame(3);
     ParkItems();
     Step(2, true);  // the head is placed; from the third step on it moves
@@ -107,8 +104,7 @@ TEST(Worm, LeftKeyTurnsAFullCircleInAbout126Steps)
     EXPECT_GT(segments[0].heading, 6.28f);
 }
 
-TEST(Worm, SteeringReadsBothKeysEachStep)
-{
+TEST(Worm, SteeringReadsBothKeysEachStep) {
     StartGame(4);
     ParkItems();
     const float heading = segments[0].heading;
@@ -135,8 +131,7 @@ TEST(Worm, SteeringReadsBothKeysEachStep)
     EXPECT_EQ(segments[3].heading, 0.0f);
 }
 
-TEST(Worm, FollowersRollAndFaceTheirHeading)
-{
+TEST(Worm, FollowersRollAndFaceTheirHeading) {
     StartGame(6);
     ParkItems();
     Step(10, true);
@@ -151,8 +146,7 @@ TEST(Worm, FollowersRollAndFaceTheirHeading)
     EXPECT_EQ(RadToDeg(1.0f), static_cast<float>(1.0f / 6.2831853 * 360.0));
 }
 
-TEST(Worm, NextGameSetsOffWhereTheLastOneWasHeading)
-{
+TEST(Worm, NextGameSetsOffWhereTheLastOneWasHeading) {
     StartGame(7);
     ParkItems();
     Step(31, true);  // leader turned 31 times
@@ -172,8 +166,7 @@ TEST(Worm, NextGameSetsOffWhereTheLastOneWasHeading)
                   std::sin(double{heading}) / 30.0));
 }
 
-TEST(Worm, GrowthStopsAtTheEndOfTheTable)
-{
+TEST(Worm, GrowthStopsAtTheEndOfTheTable) {
     StartGame(8);
     ParkItems();
     Step(1);

@@ -1,18 +1,18 @@
 // Whole playing frames at 640 x 480 on the software renderer, each finished with glFinish:
 // a mid-game frame and the worst case, a full-length worm under the blur.
-#include "app/frame.h"
-#include "app/textures.h"
-#include "app/window.h"
-#include "game/state.h"
-#include "render/scene.h"
-#include "tests/support/gl_context.h"
-
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+
+#include "app/frame.h"
+#include "app/textures.h"
+#include "app/window.h"
+#include "game/state.h"
+#include "render/scene.h"
+#include "tests/support/gl_context.h"
 
 namespace {
 
@@ -68,8 +68,8 @@ void RunFrames(benchmark::State& state, int records, bool blur, float level) {
         DrawFrame();
         glFinish();
     }
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["gl_error"] = static_cast<double>(glGetError());
 }
 

@@ -1,16 +1,15 @@
 // The bitmap reader: the header forms it accepts, the image record it delivers, and the messages
 // and null result for every kind of damaged file.
-#include "app/textures.h"
-
-#include "tests/render/bmp_writer.h"
-#include "tests/support/fake_platform.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "app/textures.h"
+#include "tests/render/bmp_writer.h"
+#include "tests/support/fake_platform.h"
 
 namespace {
 
@@ -22,16 +21,17 @@ struct Decoded {
 };
 
 std::vector<unsigned char> Pixels(const ImageRecord* image) {
-    return {image->pixels, image->pixels + static_cast<std::size_t>(image->width) * image->height * 3};
+    return {image->pixels,
+            image->pixels + static_cast<std::size_t>(image->width) * image->height * 3};
 }
 
 // A 3 x 2 picture, bottom row first, in RGB: rows of 9 bytes, which the file pads to 12.
 const std::vector<unsigned char> kRgb3x2 = {
-    255, 0, 0, 0, 255, 0, 0, 0, 255,       // bottom: red, green, blue
-    10, 20, 30, 40, 50, 60, 250, 128, 1};  // top
+    255, 0,  0,  0,  255, 0,  0,   0,   255,  // bottom: red, green, blue
+    10,  20, 30, 40, 50,  60, 250, 128, 1};   // top
 
 class BitmapReader : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fake::Reset(); }
 
     // Decodes data that must be refused: null and exactly one "Error" box with the text.
@@ -71,9 +71,8 @@ TEST_F(BitmapReader, PalettedShortHeaderPackedAndRleFormsDecode) {
     // Four pixels a row, two rows; indices into a three-colour table.
     const std::vector<unsigned char> indices = {0, 1, 2, 1, 2, 2, 0, 0};
     const std::vector<unsigned char> palette = {255, 0, 0, 0, 255, 0, 0, 0, 255};  // RGB
-    const std::vector<unsigned char> expected = {
-        255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 255, 0,
-        0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 0, 0};
+    const std::vector<unsigned char> expected = {255, 0,   0, 0, 255, 0,   0, 0, 255, 0, 255, 0, 0,
+                                                 0,   255, 0, 0, 255, 255, 0, 0, 255, 0, 0};
 
     struct Case {
         const char* name;
@@ -110,7 +109,8 @@ TEST_F(BitmapReader, LyingOrDamagedHeadersAreRefusedWithTheirMessage) {
     const Bytes good = testbmp::Write24(3, 2, kRgb3x2);
     auto patched = [&](std::size_t offset, std::uint32_t value, int bytes = 4) {
         Bytes b = good;
-        for (int i = 0; i < bytes; ++i) b[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+        for (int i = 0; i < bytes; ++i)
+            b[offset + i] = static_cast<unsigned char>(value >> (8 * i));
         return b;
     };
     ExpectRefused({}, unknown, "empty");
@@ -171,7 +171,8 @@ TEST_F(BitmapReader, EveryTruncationAndCorruptionGivesNullOrAWholeImage) {
     int refused = 0;
     for (const Bytes& seed : seeds) {
         std::vector<Bytes> inputs;
-        for (std::size_t n = 0; n < seed.size(); ++n) inputs.emplace_back(seed.begin(), seed.begin() + n);
+        for (std::size_t n = 0; n < seed.size(); ++n)
+            inputs.emplace_back(seed.begin(), seed.begin() + n);
         for (int k = 0; k < 3000; ++k) {
             Bytes b = seed;
             const int flips = 1 + static_cast<int>(next() % 4);

@@ -61,8 +61,7 @@ inline Bytes Assemble(int width, int height, int bitCount, const std::vector<Byt
     (void)tableEntries;
     Bytes out;
     if (o.fileHeader) {
-        const std::uint32_t offset =
-            static_cast<std::uint32_t>(14 + header.size() + table.size());
+        const std::uint32_t offset = static_cast<std::uint32_t>(14 + header.size() + table.size());
         out = {'B', 'M'};
         Put32(out, static_cast<std::uint32_t>(offset + pixels.size()));
         Put32(out, 0);

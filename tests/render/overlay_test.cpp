@@ -1,9 +1,9 @@
 // The 2D overlay and the bitmap-font printer, drawn and read back.
 #include "frontend/overlay.h"
 
-#include "tests/render/render_fixture.h"
-
 #include <vector>
+
+#include "tests/render/render_fixture.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ TEST_F(Overlay, TitleSizeOverlayPutsYDownwardAndRestoresTheProjection) {
 // A 512 x 512 font and mask: the glyph "B" is red in its top-left quarter and cut there by the
 // mask; every other glyph cell is solid green and fully cut, so a wrong cell shows green.
 class PrintTextGlyph : public Overlay {
-protected:
+  protected:
     void SetUp() override {
         Overlay::SetUp();
         saved_[0] = textures[kFontTexture];
@@ -116,8 +116,8 @@ TEST_F(PrintTextGlyph, GlyphLandsInItsCellCutByItsMask) {
     OrthoMode(0, 0, kWidth, kHeight);
     glColor3f(1, 1, 1);
     // Spacing -4: each character advances 28 pixels; the space leaves one advance empty.
-    EXPECT_EQ(PrintText(100, 50, "B B", textures, kFontMaskTexture, kFontTexture, 1, 1, 32, 32,
-                        -4, fontCharset),
+    EXPECT_EQ(PrintText(100, 50, "B B", textures, kFontMaskTexture, kFontTexture, 1, 1, 32, 32, -4,
+                        fontCharset),
               1);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(GetInt(GL_BLEND_SRC), GL_ONE);

@@ -2,13 +2,6 @@
 // textures and the fixed GL state; helpers to read the frame back and to compare matrices.
 #pragma once
 
-#include "app/textures.h"
-#include "app/window.h"
-#include "game/state.h"
-#include "render/scene.h"
-#include "tests/support/fake_platform.h"
-#include "tests/support/gl_context.h"
-
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -16,6 +9,13 @@
 #include <cmath>
 #include <cstdint>
 #include <vector>
+
+#include "app/textures.h"
+#include "app/window.h"
+#include "game/state.h"
+#include "render/scene.h"
+#include "tests/support/fake_platform.h"
+#include "tests/support/gl_context.h"
 
 namespace rendertest {
 
@@ -101,7 +101,7 @@ inline void LayWorm(float x, float z, float heading, int count) {
 }
 
 class GlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(testgl::MakeCurrent(kWidth, kHeight)) << "no headless GL context";
         static bool started = false;

@@ -1,9 +1,9 @@
 // The texture table: what start-up loads from the files present, and the fixed GL state.
-#include "tests/render/bmp_writer.h"
-#include "tests/render/render_fixture.h"
-
 #include <filesystem>
 #include <string>
+
+#include "tests/render/bmp_writer.h"
+#include "tests/render/render_fixture.h"
 
 namespace {
 
@@ -32,10 +32,11 @@ TEST_F(Textures, SlotsFilledFromTheFilesPresentDamagedOnesReported) {
 
     // An 8 x 8 ground, a 3 x 3 mask (rows of 9 bytes, not whole words) and a damaged glow.
     testbmp::Bytes ground;
-    for (int i = 0; i < 64; ++i) ground.insert(ground.end(), {200, 100, static_cast<unsigned char>(i)});
+    for (int i = 0; i < 64; ++i)
+        ground.insert(ground.end(), {200, 100, static_cast<unsigned char>(i)});
     ASSERT_TRUE(testbmp::Save("texture.bmp", testbmp::Write24(8, 8, ground)));
-    const testbmp::Bytes mask = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
-                                 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
+    const testbmp::Bytes mask = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14,
+                                 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27};
     ASSERT_TRUE(testbmp::Save("font1mask.bmp", testbmp::Write24(3, 3, mask)));
     testbmp::Bytes damaged = testbmp::Write24(3, 3, mask);
     damaged[14] = 64;
@@ -52,7 +53,8 @@ TEST_F(Textures, SlotsFilledFromTheFilesPresentDamagedOnesReported) {
     EXPECT_EQ(fake::state.boxes[0].text, "Unknown DIB file format.");
     EXPECT_EQ(fake::state.boxes[0].caption, "Error");
     for (int slot = 0; slot < kTextureSlots; ++slot) {
-        const bool made = slot == kGroundTexture || slot == kFontMaskTexture || slot == kBlurTexture;
+        const bool made =
+            slot == kGroundTexture || slot == kFontMaskTexture || slot == kBlurTexture;
         EXPECT_EQ(textures[slot] != 0, made) << "slot " << slot;
     }
     auto level = [](GLenum what, int lod = 0) {

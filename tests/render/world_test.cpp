@@ -1,15 +1,14 @@
 // The world: fog and display lists, worm and items, the in-game frame with its HUD, and the
 // blur, drawn into the headless context and read back.
+#include <GL/glu.h>
+
+#include <algorithm>
+
 #include "app/blur.h"
 #include "app/frame.h"
 #include "render/gamescene.h"
 #include "render/worm.h"
-
 #include "tests/render/render_fixture.h"
-
-#include <GL/glu.h>
-
-#include <algorithm>
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "tests/shell/shell_fixture.h"
-
 #include <GL/gl.h>
+
+#include "tests/shell/shell_fixture.h"
 
 namespace {
 

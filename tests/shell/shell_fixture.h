@@ -2,6 +2,13 @@
 // scratch directory of its own.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
 #include "app/audio.h"
 #include "app/frame.h"
 #include "app/mainloop.h"
@@ -9,16 +16,8 @@
 #include "game/state.h"
 #include "tests/support/fake_platform.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
-#include <unistd.h>
-
 class ShellTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         directory = std::filesystem::temp_directory_path() /
                     ("kelvado-shell-" + std::to_string(::getpid()) + "-" +

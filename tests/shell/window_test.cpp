@@ -1,13 +1,14 @@
-#include "tests/shell/shell_fixture.h"
-
 #include <GL/gl.h>
+
+#include "tests/shell/shell_fixture.h"
 
 namespace {
 
 using WindowTest = ShellTest;
 
 const char* const kQuestion =
-    "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?";
+    "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode "
+    "Instead?";
 
 TEST_F(WindowTest, FullScreenHidesTheCursorAndShutDownRestoresEverything) {
     ASSERT_TRUE(CreateGameWindow("Kelvado", 640, 480, 32, true));
@@ -56,7 +57,7 @@ TEST_F(WindowTest, DecliningTheWindowEndsTheProgramQuietly) {
 TEST_F(WindowTest, CreationFailuresAreReportedAfterReleasingWhatWasMade) {
     using fake::State;
     struct Case {
-        bool State::* failure;
+        bool State::*failure;
         const char* message;
     };
     const Case cases[] = {

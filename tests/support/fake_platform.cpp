@@ -1,8 +1,8 @@
 #include "tests/support/fake_platform.h"
 
-#include "tests/support/gl_context.h"
-
 #include <GL/gl.h>
+
+#include "tests/support/gl_context.h"
 
 namespace fake {
 
@@ -91,9 +91,7 @@ bool PeekMessage(Message* message) {
     return true;
 }
 
-void PostQuitMessage(int exitCode) {
-    fake::Post(WM_QUIT, static_cast<std::uintptr_t>(exitCode));
-}
+void PostQuitMessage(int exitCode) { fake::Post(WM_QUIT, static_cast<std::uintptr_t>(exitCode)); }
 
 std::int16_t GetAsyncKeyState(int virtualKey) {
     return state.asyncKeys[virtualKey & 0xFF] ? static_cast<std::int16_t>(0x8000) : 0;

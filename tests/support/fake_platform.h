@@ -3,11 +3,11 @@
 // and an EGL pbuffer as the window's GL context.
 #pragma once
 
-#include "platform/platform.h"
-
 #include <deque>
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace fake {
 
@@ -20,8 +20,8 @@ struct ShownBox {
 struct State {
     bool asyncKeys[256] = {};
     std::deque<Message> queue;
-    DWORD now = 0;            // timeGetTime and GetTickCount
-    DWORD sleepTotal = 0;     // milliseconds spent in Sleep
+    DWORD now = 0;         // timeGetTime and GetTickCount
+    DWORD sleepTotal = 0;  // milliseconds spent in Sleep
     std::vector<ShownBox> boxes;
     std::deque<int> answers;  // answers for the next boxes; IDOK (or IDNO for Yes/No) when empty
     bool refuseDisplayMode = false;
