@@ -1,0 +1,32 @@
+// A light model of the play step for looking far ahead: the head's exact path, the body as the
+// delay line of that path, the items with their real placement draws, the wall, the trees and
+// the withdrawal. It costs a few grid look-ups per step instead of a walk over 5000 records, so
+// the autopilot can try many plans per decision. Its verdicts are checked by the real update.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace autopilot {
+
+struct Plan {
+    std::vector<std::uint8_t> keys;
+};
+
+struct PlanResult {
+    double value;
+    std::vector<std::uint8_t> keys;  // the keys the look-ahead actually pressed
+    int eaten;
+    int lostAt;                      // -1: still playing at the end
+};
+
+// Takes the body, the items and the levels from the game as it stands now.
+void LoadModel();
+
+enum class Follow { kNearest, kItem };
+
+// Presses `prefix`, then chases items (first `target`, when given, then the nearest) until
+// `horizon` steps have passed or the game would be lost.
+PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int horizon);
+
+}  // namespace autopilot
