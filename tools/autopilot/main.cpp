@@ -36,8 +36,7 @@ struct Options {
     autopilot::PilotOptions pilot;
 };
 
-[[noreturn]] void Usage(const char* why)
-{
+[[noreturn]] void Usage(const char* why) {
     std::fprintf(stderr,
                  "kelvado-autopilot: %s\nusage: kelvado-autopilot [--seed N] [--games N] "
                  "[--play-steps N] [--random-every K] [--max-game-steps N] [--backtracks N] "
@@ -46,37 +45,43 @@ struct Options {
     std::exit(2);
 }
 
-long Number(const char* text)
-{
+long Number(const char* text) {
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || value < 0) Usage("bad number");
     return value;
 }
 
-Options ParseOptions(int argc, char** argv)
-{
+Options ParseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (i + 1 >= argc) Usage(("missing value after " + name).c_str());
         const char* value = argv[++i];
-        if (name == "--seed") options.seed = static_cast<std::uint64_t>(Number(value));
-        else if (name == "--games") options.games = Number(value);
-        else if (name == "--play-steps") options.playSteps = Number(value);
-        else if (name == "--random-every") options.randomEvery = Number(value);
-        else if (name == "--max-game-steps") options.pilot.maxPlaySteps = static_cast<int>(Number(value));
-        else if (name == "--backtracks") options.pilot.maxBacktracks = static_cast<int>(Number(value));
-        else if (name == "--trace") options.tracePath = value;
-        else if (name == "--progress") options.pilot.progress = Number(value) != 0;
-        else Usage(("unknown option " + name).c_str());
+        if (name == "--seed")
+            options.seed = static_cast<std::uint64_t>(Number(value));
+        else if (name == "--games")
+            options.games = Number(value);
+        else if (name == "--play-steps")
+            options.playSteps = Number(value);
+        else if (name == "--random-every")
+            options.randomEvery = Number(value);
+        else if (name == "--max-game-steps")
+            options.pilot.maxPlaySteps = static_cast<int>(Number(value));
+        else if (name == "--backtracks")
+            options.pilot.maxBacktracks = static_cast<int>(Number(value));
+        else if (name == "--trace")
+            options.tracePath = value;
+        else if (name == "--progress")
+            options.pilot.progress = Number(value) != 0;
+        else
+            Usage(("unknown option " + name).c_str());
     }
     return options;
 }
 
 // Runs of equal keys become one step line each.
-void WriteScript(std::FILE* out, const autopilot::GameRecord& game)
-{
+void WriteScript(std::FILE* out, const autopilot::GameRecord& game) {
     std::fprintf(out, "tick %u\n", static_cast<unsigned>(game.tick));
     std::size_t i = 0;
     while (i < game.keys.size()) {
@@ -97,8 +102,7 @@ struct Replay {
 
 constexpr int kStepsAfterEnd = 40;  // the name-entry mode only moves the clock
 
-Replay ReplayGame(const autopilot::GameRecord& game, std::FILE* trace)
-{
+Replay ReplayGame(const autopilot::GameRecord& game, std::FILE* trace) {
     Replay replay;
     autopilot::RestoreProgramStart();
     sim::tickCount = game.tick;
@@ -124,8 +128,7 @@ Replay ReplayGame(const autopilot::GameRecord& game, std::FILE* trace)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const Options options = ParseOptions(argc, argv);
     std::FILE* trace = nullptr;
     if (options.tracePath) {
@@ -154,7 +157,9 @@ int main(int argc, char** argv)
                      "backtracks=%d\n",
                      g, static_cast<unsigned>(tick), pilot.randomKeys ? "random" : "pilot",
                      game.playSteps, replay.itemsEaten, replay.maxRecords, replay.score,
-                     !game.ended ? "none" : replay.withdrawalEnd ? "withdrawal" : "contact",
+                     !game.ended            ? "none"
+                     : replay.withdrawalEnd ? "withdrawal"
+                                            : "contact",
                      game.backtracks);
         std::fflush(stdout);
         std::fflush(stderr);

@@ -10,7 +10,6 @@
 
 namespace autopilot {
 
-
 namespace {
 
 constexpr double kTurnRadius = (1.0 / 30.0) / 0.05;
@@ -23,8 +22,7 @@ constexpr double kMinX = -14.0, kMinZ = -24.0;
 constexpr int kCells = 112;
 constexpr int kMaxSteps = 2000;
 
-int CellOf(double x, double z)
-{
+int CellOf(double x, double z) {
     int cx = static_cast<int>((x - kMinX) / kCell);
     int cz = static_cast<int>((z - kMinZ) / kCell);
     cx = std::clamp(cx, 0, kCells - 1);
@@ -79,8 +77,7 @@ int cameFrom[kFineCells * kFineCells];
 bool staticBlock[kFineCells * kFineCells];
 float staticTreeX = 1e30f, staticTreeZ = 1e30f;  // the first tree of the world they were made for
 
-int FineCell(double x, double z)
-{
+int FineCell(double x, double z) {
     int cx = static_cast<int>((x - kMinX) / kFine);
     int cz = static_cast<int>((z - kMinZ) / kFine);
     cx = std::clamp(cx, 0, kFineCells - 1);
@@ -90,8 +87,7 @@ int FineCell(double x, double z)
 double FineX(int cell) { return kMinX + (cell % kFineCells + 0.5) * kFine; }
 double FineZ(int cell) { return kMinZ + (cell / kFineCells + 0.5) * kFine; }
 
-void BuildRoutes(double headX, double headZ, int records, int pending)
-{
+void BuildRoutes(double headX, double headZ, int records, int pending) {
     // The wall and the trees never move within a game.
     if (trees[1].x != staticTreeX || trees[1].z != staticTreeZ) {
         for (int c = 0; c < kFineCells * kFineCells; ++c) {
@@ -157,8 +153,7 @@ void BuildRoutes(double headX, double headZ, int records, int pending)
 }
 
 // The route from the head to the cell nearest to (x, z) that the search reached, head first.
-void RouteTo(double x, double z, std::vector<int>& route)
-{
+void RouteTo(double x, double z, std::vector<int>& route) {
     route.clear();
     int c = FineCell(x, z);
     if (arrival[c] == kNever) {
@@ -186,15 +181,13 @@ void RouteTo(double x, double z, std::vector<int>& route)
     std::reverse(route.begin(), route.end());
 }
 
-double AngleTo(double x, double z, double heading, double tx, double tz)
-{
+double AngleTo(double x, double z, double heading, double tx, double tz) {
     return std::remainder(std::atan2(tx - x, tz - z) - heading, 2.0 * kPi);
 }
 
 }  // namespace
 
-void LoadModel()
-{
+void LoadModel() {
     const int n = WormLoopCount();
     std::fill(std::begin(body.start), std::end(body.start), 0);
     for (int j = 1; j <= n; ++j) ++body.start[CellOf(segments[j].x, segments[j].z) + 1];
@@ -232,8 +225,7 @@ void LoadModel()
     BuildRoutes(start.x, start.z, n, start.pending);
 }
 
-PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int horizon)
-{
+PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int horizon) {
     horizon = std::min(horizon, kMaxSteps);
     PlanResult result{0.0, {}, 0, -1};
     result.keys.reserve(horizon);
@@ -275,7 +267,8 @@ PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int hori
                 for (int i = 1; i <= kItemCount; ++i) {
                     const double cost =
                         std::hypot(modelItems[i].x - x, modelItems[i].z - z) +
-                        kTurnRadius * std::fabs(AngleTo(x, z, leader, modelItems[i].x, modelItems[i].z));
+                        kTurnRadius *
+                            std::fabs(AngleTo(x, z, leader, modelItems[i].x, modelItems[i].z));
                     if (cost < best) {
                         best = cost;
                         target = i;
@@ -318,7 +311,8 @@ PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int hori
                 const double side = diff > 0 ? 1.0 : -1.0;
                 const double cx = x + side * kTurnRadius * std::cos(leader);
                 const double cz = z - side * kTurnRadius * std::sin(leader);
-                if (std::hypot(tx - cx, tz - cz) >= kTurnRadius * 1.05) keys = diff > 0 ? kLeft : kRight;
+                if (std::hypot(tx - cx, tz - cz) >= kTurnRadius * 1.05)
+                    keys = diff > 0 ? kLeft : kRight;
             }
         }
         result.keys.push_back(keys);
@@ -337,7 +331,8 @@ PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int hori
 
         // Pickups, with the game's own placement draws.
         for (int i = 1; i <= kItemCount; ++i) {
-            if (std::fabs(modelItems[i].x - x) > kPickup || std::fabs(modelItems[i].z - z) > kPickup)
+            if (std::fabs(modelItems[i].x - x) > kPickup ||
+                std::fabs(modelItems[i].z - z) > kPickup)
                 continue;
             Item saved[kItemCount + 1];
             std::memcpy(saved, items, sizeof saved);
@@ -368,13 +363,15 @@ PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int hori
                 for (int k = body.start[c]; k < body.start[c + 1]; ++k) {
                     const int index = body.record[k] + s;  // the record that stands there now
                     if (index < 10 || index > records) continue;
-                    if (std::fabs(body.x[k] - x) <= kContact && std::fabs(body.z[k] - z) <= kContact)
+                    if (std::fabs(body.x[k] - x) <= kContact &&
+                        std::fabs(body.z[k] - z) <= kContact)
                         return lose(s);
                 }
                 for (int u = path.head[c]; u >= 0; u = path.next[u]) {
                     const int index = s - u + 1;
                     if (index < 10 || index > records) continue;
-                    if (std::fabs(path.x[u] - x) <= kContact && std::fabs(path.z[u] - z) <= kContact)
+                    if (std::fabs(path.x[u] - x) <= kContact &&
+                        std::fabs(path.z[u] - z) <= kContact)
                         return lose(s);
                 }
             }
@@ -387,7 +384,8 @@ PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int hori
         if (fromCentre > 11.3) return lose(s);
         if (fromCentre > 7.5) {
             for (int t = 0; t < treeSpotCount; ++t) {
-                if (std::hypot(treeSpots[t].x - x, treeSpots[t].z - z) < 1.05 + 0.15) return lose(s);
+                if (std::hypot(treeSpots[t].x - x, treeSpots[t].z - z) < 1.05 + 0.15)
+                    return lose(s);
             }
         }
 
@@ -404,9 +402,8 @@ PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int hori
     double nearest = 1e300;
     for (int i = 1; i <= kItemCount; ++i)
         nearest = std::min(nearest, std::hypot(modelItems[i].x - x, modelItems[i].z - z));
-    result.value = 1000.0 * result.eaten - 3.0 * nearest -
-                   (firstEat >= 0 ? firstEat : horizon) -
-                   0.2 * w;
+    result.value =
+        1000.0 * result.eaten - 3.0 * nearest - (firstEat >= 0 ? firstEat : horizon) - 0.2 * w;
     return result;
 }
 

@@ -17,7 +17,7 @@ struct PlanResult {
     double value;
     std::vector<std::uint8_t> keys;  // the keys the look-ahead actually pressed
     int eaten;
-    int lostAt;                      // -1: still playing at the end
+    int lostAt;  // -1: still playing at the end
 };
 
 // Takes the body, the items and the levels from the game as it stands now.

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <memory>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <memory>
 
 #include "app/frame.h"
 #include "game/rules.h"
@@ -17,19 +17,19 @@ namespace autopilot {
 
 namespace {
 
-World& ProgramStart()
-{
+World& ProgramStart() {
     static World* world = new World();
     return *world;
 }
 
-int RandomBelow(std::mt19937_64& rng, int n) { return static_cast<int>(rng() % static_cast<std::uint64_t>(n)); }
+int RandomBelow(std::mt19937_64& rng, int n) {
+    return static_cast<int>(rng() % static_cast<std::uint64_t>(n));
+}
 
 // Plans a stretch of play in the light model and returns the keys of the best plan found; the
 // plan of the previous decision competes again, so that a way out once found is kept.
 std::vector<std::uint8_t> Choose(const PilotOptions& options, std::mt19937_64& rng, int avoid,
-                                 bool noisy, const std::vector<std::uint8_t>& previous)
-{
+                                 bool noisy, const std::vector<std::uint8_t>& previous) {
     static const std::uint8_t actions[3] = {kNone, kLeft, kRight};
     const int b = options.stepsPerDecision;
     const int horizon = options.horizon;
@@ -79,16 +79,14 @@ struct Checkpoint {
 void RememberProgramStart() { Save(ProgramStart()); }
 void RestoreProgramStart() { Restore(ProgramStart()); }
 
-void StartGame(std::uint32_t tick)
-{
+void StartGame(std::uint32_t tick) {
     RestoreProgramStart();
     sim::tickCount = tick;
     ResetGame();
     Step(kEnter);
 }
 
-GameRecord PlayGame(std::uint32_t tick, const PilotOptions& options, std::mt19937_64& rng)
-{
+GameRecord PlayGame(std::uint32_t tick, const PilotOptions& options, std::mt19937_64& rng) {
     GameRecord game;
     game.tick = tick;
     StartGame(tick);
@@ -112,8 +110,8 @@ GameRecord PlayGame(std::uint32_t tick, const PilotOptions& options, std::mt1993
         long decisions = 0;
         std::size_t lastLoss = 0;
         int depth = 6;
-        int avoid = -1;     // an action not to take at the next decision (the one that lost)
-        int noisyFor = 0;   // decisions still chosen with some randomness after a retry
+        int avoid = -1;    // an action not to take at the next decision (the one that lost)
+        int noisyFor = 0;  // decisions still chosen with some randomness after a retry
         std::vector<std::uint8_t> plan;
         int longest = 0;
         while (gameMode == kModePlaying && game.playSteps < options.maxPlaySteps) {
@@ -129,7 +127,8 @@ GameRecord PlayGame(std::uint32_t tick, const PilotOptions& options, std::mt1993
             if (noisyFor > 0) --noisyFor;
             for (int s = 0; s < options.stepsPerDecision && gameMode == kModePlaying; ++s)
                 takeStep(plan[std::min<std::size_t>(s, plan.size() - 1)]);
-            plan.erase(plan.begin(), plan.begin() + std::min<std::size_t>(options.stepsPerDecision, plan.size()));
+            plan.erase(plan.begin(),
+                       plan.begin() + std::min<std::size_t>(options.stepsPerDecision, plan.size()));
 
             if (options.progress && WormLoopCount() > longest) {
                 longest = WormLoopCount();
@@ -141,8 +140,9 @@ GameRecord PlayGame(std::uint32_t tick, const PilotOptions& options, std::mt1993
             // Lost: go back and play that stretch differently, further back each time the
             // game is lost again at about the same place.
             const std::size_t lossAt = game.keys.size();
-            depth = (lossAt <= lastLoss + 200 && lossAt + 200 >= lastLoss) ? std::min(depth * 2, 240)
-                                                                           : 6;
+            depth = (lossAt <= lastLoss + 200 && lossAt + 200 >= lastLoss)
+                        ? std::min(depth * 2, 240)
+                        : 6;
             lastLoss = lossAt;
             const long back = std::min<long>(depth, std::min<long>(decisions, kRing - 1));
             decisions -= back;

@@ -10,13 +10,13 @@
 namespace autopilot {
 
 struct PilotOptions {
-    bool randomKeys = false;      // press keys at random instead of playing
-    int maxPlaySteps = 30000;     // then stop steering and let the game run into its end
-    int maxBacktracks = 400;      // retries from earlier positions after a lost game
-    int stepsPerDecision = 4;     // keys are chosen for this many steps at a time
-    int horizon = 240;            // steps looked ahead for each choice
-    int variations = 12;          // random variations of the best plan tried per decision
-    bool progress = false;        // report each new record length and each retry on stderr
+    bool randomKeys = false;   // press keys at random instead of playing
+    int maxPlaySteps = 30000;  // then stop steering and let the game run into its end
+    int maxBacktracks = 400;   // retries from earlier positions after a lost game
+    int stepsPerDecision = 4;  // keys are chosen for this many steps at a time
+    int horizon = 240;         // steps looked ahead for each choice
+    int variations = 12;       // random variations of the best plan tried per decision
+    bool progress = false;     // report each new record length and each retry on stderr
 };
 
 struct GameRecord {

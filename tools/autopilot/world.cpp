@@ -14,14 +14,12 @@ namespace autopilot {
 
 namespace {
 template <typename T, std::size_t N>
-void CopyTable(T (&to)[N], const T (&from)[N])
-{
+void CopyTable(T (&to)[N], const T (&from)[N]) {
     std::memcpy(to, from, sizeof to);
 }
 }  // namespace
 
-void Save(World& w)
-{
+void Save(World& w) {
     CopyTable(w.segments, segments);
     CopyTable(w.items, items);
     CopyTable(w.trees, trees);
@@ -52,8 +50,7 @@ void Save(World& w)
     w.tickCount = sim::tickCount;
 }
 
-void Restore(const World& w)
-{
+void Restore(const World& w) {
     CopyTable(segments, w.segments);
     CopyTable(items, w.items);
     CopyTable(trees, w.trees);
@@ -84,14 +81,12 @@ void Restore(const World& w)
     sim::tickCount = w.tickCount;
 }
 
-const char* KeyLetters(std::uint8_t keys)
-{
+const char* KeyLetters(std::uint8_t keys) {
     static const char* const names[8] = {"-", "L", "R", "LR", "E", "LE", "RE", "LRE"};
     return names[keys & 7];
 }
 
-void Step(std::uint8_t keys)
-{
+void Step(std::uint8_t keys) {
     sim::HoldKeys((keys & kLeft) != 0, (keys & kRight) != 0, (keys & kEnter) != 0);
     UpdateGame();
 }
