@@ -98,6 +98,7 @@ struct Replay {
     int itemsEaten = 0;
     int score = 0;
     bool withdrawalEnd = false;
+    bool ended = false;
 };
 
 constexpr int kStepsAfterEnd = 40;  // the name-entry mode only moves the clock
@@ -115,7 +116,8 @@ Replay ReplayGame(const autopilot::GameRecord& game, std::FILE* trace) {
         if (trace) sim::WriteStepLine(trace, ++n);
         if (WormLoopCount() > replay.maxRecords) replay.maxRecords = WormLoopCount();
     }
-    replay.withdrawalEnd = gameMode == kModeNameEntry && withdrawal > 300.0f;
+    replay.ended = gameMode == kModeNameEntry;
+    replay.withdrawalEnd = replay.ended && withdrawal > 300.0f;
     for (int k = 0; k < kStepsAfterEnd && game.ended; ++k) {
         autopilot::Step(autopilot::kEnter);
         if (trace) sim::WriteStepLine(trace, ++n);
@@ -146,6 +148,12 @@ int main(int argc, char** argv) {
         const auto tick = static_cast<std::uint32_t>(rng());
         const autopilot::GameRecord game = autopilot::PlayGame(tick, pilot, rng);
         const Replay replay = ReplayGame(game, trace);
+        // The script must give the game that was played; anything the retries failed to put
+        // back would show here.
+        if (replay.score != game.finalScore || replay.ended != game.ended) {
+            std::fprintf(stderr, "kelvado-autopilot: game %ld does not replay as played\n", g);
+            return 1;
+        }
 
         std::printf("# game %ld: %s, %d play steps, %d items, %d records at most, score %d\n", g,
                     pilot.randomKeys ? "random keys" : "autopilot", game.playSteps,

@@ -75,7 +75,8 @@ int vacateAt[kFineCells * kFineCells];
 int arrival[kFineCells * kFineCells];
 int cameFrom[kFineCells * kFineCells];
 bool staticBlock[kFineCells * kFineCells];
-float staticTreeX = 1e30f, staticTreeZ = 1e30f;  // the first tree of the world they were made for
+Tree staticTrees[kTreeTableSize];  // the trees they were made for
+int staticTreeCount = -1;
 
 int FineCell(double x, double z) {
     int cx = static_cast<int>((x - kMinX) / kFine);
@@ -89,7 +90,7 @@ double FineZ(int cell) { return kMinZ + (cell / kFineCells + 0.5) * kFine; }
 
 void BuildRoutes(double headX, double headZ, int records, int pending) {
     // The wall and the trees never move within a game.
-    if (trees[1].x != staticTreeX || trees[1].z != staticTreeZ) {
+    if (treeCount != staticTreeCount || std::memcmp(trees, staticTrees, sizeof trees) != 0) {
         for (int c = 0; c < kFineCells * kFineCells; ++c) {
             const double x = FineX(c), z = FineZ(c);
             bool blocked = std::hypot(x, z + 10.0) > 11.1;
@@ -97,8 +98,8 @@ void BuildRoutes(double headX, double headZ, int records, int pending) {
                 blocked = std::hypot(trees[t].x - x, trees[t].z - z) < 1.25;
             staticBlock[c] = blocked;
         }
-        staticTreeX = trees[1].x;
-        staticTreeZ = trees[1].z;
+        std::memcpy(staticTrees, trees, sizeof trees);
+        staticTreeCount = treeCount;
     }
     for (int c = 0; c < kFineCells * kFineCells; ++c) vacateAt[c] = staticBlock[c] ? kNever : 0;
     // Body records more than a few behind the head block their cell and its neighbours until

@@ -9,10 +9,6 @@
 
 namespace autopilot {
 
-struct Plan {
-    std::vector<std::uint8_t> keys;
-};
-
 struct PlanResult {
     double value;
     std::vector<std::uint8_t> keys;  // the keys the look-ahead actually pressed
@@ -23,10 +19,10 @@ struct PlanResult {
 // Takes the body, the items and the levels from the game as it stands now.
 void LoadModel();
 
-enum class Follow { kNearest, kItem };
-
-// Presses `prefix`, then chases items (first `target`, when given, then the nearest) until
-// `horizon` steps have passed or the game would be lost.
+// Presses `prefix`, then chases items (first item `target` when it is 1 to 5, then always the
+// nearest) until `horizon` steps have passed or the game would be lost. A loss scores far below
+// any game still going; otherwise items eaten count most, then how soon, then closeness to an
+// item and a low withdrawal at the end.
 PlanResult RunPlan(const std::vector<std::uint8_t>& prefix, int target, int horizon);
 
 }  // namespace autopilot

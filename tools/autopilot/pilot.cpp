@@ -69,6 +69,7 @@ std::vector<std::uint8_t> Choose(const PilotOptions& options, std::mt19937_64& r
 }
 
 struct Checkpoint {
+    long decision;  // which decision it was saved at: ring slots are reused
     World world;
     std::size_t keyCount;
     int playSteps;
@@ -117,6 +118,7 @@ GameRecord PlayGame(std::uint32_t tick, const PilotOptions& options, std::mt1993
         while (gameMode == kModePlaying && game.playSteps < options.maxPlaySteps) {
             std::unique_ptr<Checkpoint>& slot = ring[decisions % kRing];
             if (!slot) slot = std::make_unique<Checkpoint>();
+            slot->decision = decisions;
             Save(slot->world);
             slot->keyCount = game.keys.size();
             slot->playSteps = game.playSteps;
@@ -144,7 +146,11 @@ GameRecord PlayGame(std::uint32_t tick, const PilotOptions& options, std::mt1993
                         ? std::min(depth * 2, 240)
                         : 6;
             lastLoss = lossAt;
-            const long back = std::min<long>(depth, std::min<long>(decisions, kRing - 1));
+            // Only as far back as the ring still holds this game's own checkpoints: slots of
+            // abandoned stretches further on may have overwritten older ones.
+            long back = std::min<long>(depth, std::min<long>(decisions, kRing - 1));
+            while (back > 1 && ring[(decisions - back) % kRing]->decision != decisions - back)
+                --back;
             decisions -= back;
             const Checkpoint& from = *ring[decisions % kRing];
             Restore(from.world);
@@ -161,6 +167,7 @@ GameRecord PlayGame(std::uint32_t tick, const PilotOptions& options, std::mt1993
     for (int k = 0; gameMode == kModePlaying && k < 10000; ++k) takeStep(kNone);
 
     game.ended = gameMode != kModePlaying;
+    game.finalScore = score;
     return game;
 }
 
