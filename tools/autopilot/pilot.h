@@ -24,6 +24,7 @@ struct GameRecord {
     std::vector<std::uint8_t> keys;  // one entry per UpdateGame, the first being Enter
     int playSteps = 0;               // steps in mode 1
     bool ended = false;              // the game reached mode 2
+    int finalScore = 0;
     int backtracks = 0;
 };
 
