@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Every benchmark of the game in one table: builds a Release tree in build-bench, runs the
+# Google Benchmark programs with JSON output, times the real game's start-up under Xvfb and
+# takes its peak memory over a short session of random keys.
+#   scripts/bench.sh            (REPS=5 repetitions by default)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BENCH_BUILD:-$root/build-bench}
+reps=${REPS:-5}
+out=$build/bench
+mkdir -p "$out"
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >"$out/configure.log"
+cmake --build "$build" -j2 --target kelvado kelvado_data kelvado_bench_update kelvado_bench_frames \
+    kelvado_bench_title kelvado_first_swap kelvado_wm_close >"$out/build.log"
+
+echo "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
+"$build/tests/game/kelvado_bench_update" --benchmark_out="$out/update.json" \
+    --benchmark_out_format=json >&2
+"$build/tests/render/kelvado_bench_frames" --benchmark_filter='MidGame|WorstCase' \
+    --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/frames.json" --benchmark_out_format=json >&2
+"$build/tests/soak/kelvado_bench_title" --benchmark_repetitions="$reps" \
+    --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out/title.json" --benchmark_out_format=json 2>"$out/title.err" >&2
+cat "$out/title.err" >&2
+
+# Start-up: from just before exec to the return of the first SDL_GL_SwapWindow, taken by a
+# preloaded wrapper that ends the process there. The game runs in a copy of the data directory
+# on its own Xvfb screen, as a player would start it.
+game=$(mktemp -d)
+cp "$build"/data/* "$game/"
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$game/.display" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$game"' EXIT
+for _ in $(seq 100); do [ -s "$game/.display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$game/.display")"
+: >"$out/startup.txt"
+for _ in $(seq "$reps"); do
+    rm -f "$game/.first_swap"
+    (cd "$game" && KELVADO_T0=$(date +%s%N) FIRST_SWAP_LOG="$game/.first_swap" SDL_AUDIODRIVER=dummy \
+        LD_PRELOAD="$build/tests/soak/libkelvado_first_swap.so" exec "$build/kelvado") \
+        >/dev/null 2>&1 || true
+    cat "$game/.first_swap" >>"$out/startup.txt"
+done
+kill $xvfb 2>/dev/null || true
+
+# Peak memory: VmHWM of the game after 60 s of random keys (title, games, name entry).
+bash "$root/tests/soak/game_soak.sh" "$build" 60 7 >"$out/memory.txt" 2>&1 || true
+
+python3 - "$out" <<'PY'
+import json, statistics, sys
+out = sys.argv[1]
+
+def runs(name):
+    with open(f"{out}/{name}.json") as f:
+        return json.load(f)["benchmarks"]
+
+def median(benchmarks, prefix):
+    for b in benchmarks:
+        if b["name"].startswith(prefix) and b.get("aggregate_name") == "median":
+            return b["real_time"], b["time_unit"]
+    values = [b for b in benchmarks if b["name"].startswith(prefix) and b["run_type"] == "iteration"]
+    return values[0]["real_time"], values[0]["time_unit"]
+
+rows = []
+update = runs("update")
+for records in (21, 1000, 4999):
+    t, unit = median(update, f"BM_PlayStep/{records}/")
+    rows.append((f"UpdateGame, one play step, {records} records", f"{t:.2f} {unit}"))
+title = runs("title")
+frames = runs("frames")
+t, unit = median(title, "BM_TitleFrame")
+rows.append(("Frame 640x480 llvmpipe: title screen", f"{t:.2f} {unit}"))
+t, unit = median(frames, "BM_MidGameFrame")
+rows.append(("Frame 640x480 llvmpipe: mid-game (300 records)", f"{t:.2f} {unit}"))
+t, unit = median(frames, "BM_WorstCaseFrame")
+rows.append(("Frame 640x480 llvmpipe: worst case (blur, 4999 records)", f"{t:.2f} {unit}"))
+startup = [float(v) for v in open(f"{out}/startup.txt").read().split()]
+if startup:
+    rows.append((f"Start-up to first swapped frame (median of {len(startup)})",
+                 f"{statistics.median(startup):.0f} ms"))
+peak = [l for l in open(f"{out}/memory.txt") if l.startswith("peak rss")]
+if peak:
+    kb = int(peak[0].split(":")[1].split()[0])
+    rows.append(("Peak memory (VmHWM, 60 s of play)", f"{kb / 1024:.1f} MiB"))
+width = max(len(r[0]) for r in rows)
+print(f"| {'measure'.ljust(width)} | median |")
+print(f"|{'-' * (width + 2)}|--------|")
+for name, value in rows:
+    print(f"| {name.ljust(width)} | {value} |")
+PY
