@@ -24,8 +24,9 @@ std::vector<std::uint8_t> MakePlop() {
     }
     pcm.back() = 0;
 
-    std::vector<std::uint8_t> out;
     const std::uint32_t dataBytes = std::uint32_t(count) * 2;
+    std::vector<std::uint8_t> out;
+    out.reserve(44 + dataBytes);
     out.insert(out.end(), {'R', 'I', 'F', 'F'});
     PutLe32(out, 36 + dataBytes);
     out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
