@@ -12,18 +12,14 @@ mkdir -p "$out"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >"$out/configure.log"
 cmake --build "$build" -j2 --target kelvado kelvado_data kelvado_bench_update kelvado_bench_frames \
-    kelvado_bench_title kelvado_first_swap kelvado_wm_close >"$out/build.log"
+    kelvado_first_swap kelvado_wm_close >"$out/build.log"
 
 echo "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 "$build/tests/game/kelvado_bench_update" --benchmark_out="$out/update.json" \
     --benchmark_out_format=json >&2
-"$build/tests/render/kelvado_bench_frames" --benchmark_filter='MidGame|WorstCase' \
+"$build/tests/render/kelvado_bench_frames" --benchmark_filter='Title|MidGame|WorstCase' \
     --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
     --benchmark_out="$out/frames.json" --benchmark_out_format=json >&2
-"$build/tests/soak/kelvado_bench_title" --benchmark_repetitions="$reps" \
-    --benchmark_report_aggregates_only=true \
-    --benchmark_out="$out/title.json" --benchmark_out_format=json 2>"$out/title.err" >&2
-cat "$out/title.err" >&2
 
 # Start-up: from just before exec to the return of the first SDL_GL_SwapWindow, taken by a
 # preloaded wrapper that ends the process there. The game runs in a copy of the data directory
@@ -68,9 +64,8 @@ update = runs("update")
 for records in (21, 1000, 4999):
     t, unit = median(update, f"BM_PlayStep/{records}/")
     rows.append((f"UpdateGame, one play step, {records} records", f"{t:.2f} {unit}"))
-title = runs("title")
 frames = runs("frames")
-t, unit = median(title, "BM_TitleFrame")
+t, unit = median(frames, "BM_TitleFrame")
 rows.append(("Frame 640x480 llvmpipe: title screen", f"{t:.2f} {unit}"))
 t, unit = median(frames, "BM_MidGameFrame")
 rows.append(("Frame 640x480 llvmpipe: mid-game (300 records)", f"{t:.2f} {unit}"))

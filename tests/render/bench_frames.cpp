@@ -1,5 +1,5 @@
-// Whole playing frames at 640 x 480 on the software renderer, each finished with glFinish:
-// a mid-game frame and the worst case, a full-length worm under the blur.
+// Whole frames at 640 x 480 on the software renderer, each finished with glFinish: the title
+// screen, a mid-game frame and the worst case, a full-length worm under the blur.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
@@ -73,6 +73,19 @@ void RunFrames(benchmark::State& state, int records, bool blur, float level) {
     state.counters["gl_error"] = static_cast<double>(glGetError());
 }
 
+void BM_TitleFrame(benchmark::State& state) {
+    if (!StartOnce()) {
+        state.SkipWithError("no headless GL context");
+        return;
+    }
+    gameMode = kModeTitle;
+    for (auto _ : state) {
+        DrawFrame();
+        glFinish();
+    }
+    state.counters["gl_error"] = static_cast<double>(glGetError());
+}
+
 void BM_MidGameFrame(benchmark::State& state) { RunFrames(state, 300, false, 150.0f); }
 void BM_WorstCaseFrame(benchmark::State& state) { RunFrames(state, 4999, true, 250.0f); }
 
@@ -80,6 +93,7 @@ void BM_WorstCaseFrame(benchmark::State& state) { RunFrames(state, 4999, true, 2
 void BM_LongWormFrame(benchmark::State& state) { RunFrames(state, 4999, false, 150.0f); }
 void BM_BlurFrame(benchmark::State& state) { RunFrames(state, 300, true, 250.0f); }
 
+BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MidGameFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WorstCaseFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LongWormFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
