@@ -1,13 +1,13 @@
 // The bitmap reader on a whole file in memory. Besides memory faults it checks the reader's
 // promise: a record with a usable picture, or null after exactly one of its messages, and for
 // the simple depths the very pixels of the file.
-#include "app/textures.h"
-#include "fuzz/fuzz_platform.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "app/textures.h"
+#include "fuzz/fuzz_platform.h"
 
 namespace {
 
@@ -58,7 +58,8 @@ void CheckUncompressed(const std::uint8_t* data, std::size_t size, const ImageRe
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return;
     const std::uint64_t tableLength = colorsUsed != 0 ? colorsUsed : (bits == 24 ? 0 : 1u << bits);
     const std::uint64_t tableStart = start + headerSize;
-    if (tableStart + tableLength * entrySize > size) Fail("decoded a file whose table runs past its end");
+    if (tableStart + tableLength * entrySize > size)
+        Fail("decoded a file whose table runs past its end");
 
     const bool topDown = height < 0;
     const std::int64_t rows = topDown ? -height : height;
@@ -103,8 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (fuzzMessageCount != 0) Fail("message shown for a decoded image");
-    if (image->width <= 0 || image->height <= 0 || image->width > 16384 ||
-        image->height > 16384 || !image->pixels) {
+    if (image->width <= 0 || image->height <= 0 || image->width > 16384 || image->height > 16384 ||
+        !image->pixels) {
         Fail("image record out of range");
     }
     // Every pixel byte is read once, so a short buffer or an uninitialised one shows up.

@@ -1,14 +1,14 @@
 // The high-score reader on any text. Besides memory faults it checks what the table promises:
 // every name fits its field, entry 0 is never touched, and what the game saves reads back the
 // same.
-#include "frontend/hiscore.h"
-
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "frontend/hiscore.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 // faults it checks that blank lines are exactly those without a word, that every error has one
 // of the simulator's messages, and that an accepted command written back in its plain form
 // parses to the same command.
-#include "tools/sim/script.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
+
+#include "tools/sim/script.h"
 
 namespace {
 

@@ -19,8 +19,7 @@
 #include "tools/sim/script.h"
 #include "tools/sim/sim_shell.h"
 
-int main()
-{
+int main() {
     std::vector<sim::ScriptCommand> script;
     std::string line;
     for (long lineNumber = 1; std::getline(std::cin, line); ++lineNumber) {

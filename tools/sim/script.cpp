@@ -6,8 +6,7 @@ namespace sim {
 
 namespace {
 
-std::vector<std::string> SplitWords(const std::string& line)
-{
+std::vector<std::string> SplitWords(const std::string& line) {
     std::vector<std::string> words;
     std::string word;
     for (char c : line) {
@@ -24,8 +23,7 @@ std::vector<std::string> SplitWords(const std::string& line)
 }
 
 // A plain decimal number from 0 to 4294967295: no sign, no spaces, nothing after it.
-bool ParseUint32(const std::string& text, std::uint32_t* value)
-{
+bool ParseUint32(const std::string& text, std::uint32_t* value) {
     if (text.empty()) return false;
     std::uint64_t v = 0;
     for (char c : text) {
@@ -37,24 +35,28 @@ bool ParseUint32(const std::string& text, std::uint32_t* value)
     return true;
 }
 
-bool ParseKeys(const std::string& text, ScriptCommand* command, std::string* error)
-{
+bool ParseKeys(const std::string& text, ScriptCommand* command, std::string* error) {
     if (text == "-") return true;
     for (char c : text) {
         switch (c) {
-        case 'L': command->left = true; break;
-        case 'R': command->right = true; break;
-        case 'E': command->enter = true; break;
-        default:
-            *error = std::string("unknown key letter '") + c + "' (use -, L, R, E)";
-            return false;
+            case 'L':
+                command->left = true;
+                break;
+            case 'R':
+                command->right = true;
+                break;
+            case 'E':
+                command->enter = true;
+                break;
+            default:
+                *error = std::string("unknown key letter '") + c + "' (use -, L, R, E)";
+                return false;
         }
     }
     return true;
 }
 
-bool ParseWords(const std::vector<std::string>& words, ScriptCommand* command, std::string* error)
-{
+bool ParseWords(const std::vector<std::string>& words, ScriptCommand* command, std::string* error) {
     *command = ScriptCommand{};
     const std::string& name = words[0];
     if (name == "tick") {
@@ -86,8 +88,7 @@ bool ParseWords(const std::vector<std::string>& words, ScriptCommand* command, s
 
 }  // namespace
 
-ScriptLine ParseScriptLine(const std::string& line, ScriptCommand* command, std::string* error)
-{
+ScriptLine ParseScriptLine(const std::string& line, ScriptCommand* command, std::string* error) {
     const std::vector<std::string> words = SplitWords(line);
     if (words.empty()) return ScriptLine::Blank;
     return ParseWords(words, command, error) ? ScriptLine::Command : ScriptLine::Error;

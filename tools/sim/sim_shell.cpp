@@ -10,8 +10,7 @@
 
 namespace sim {
 
-void HoldKeys(bool left, bool right, bool enter)
-{
+void HoldKeys(bool left, bool right, bool enter) {
     for (bool& key : heldKeys) key = false;
     heldKeys[VK_LEFT] = left;
     heldKeys[VK_RIGHT] = right;
@@ -22,8 +21,7 @@ namespace {
 double Wide(float value) { return static_cast<double>(value); }
 }  // namespace
 
-void WriteResetLine(std::FILE* out)
-{
+void WriteResetLine(std::FILE* out) {
     std::fprintf(out, "reset tick=%u trees=", static_cast<unsigned>(GetTickCount()));
     const int treeLimit = treeCount < kTreeTableSize ? treeCount : kTreeTableSize - 1;
     for (int t = 1; t <= treeLimit; ++t) {
@@ -39,8 +37,7 @@ void WriteResetLine(std::FILE* out)
     std::fputc('\n', out);
 }
 
-void WriteStepLine(std::FILE* out, std::uint64_t stepNumber)
-{
+void WriteStepLine(std::FILE* out, std::uint64_t stepNumber) {
     const SegmentRecord& head = segments[1];
     const SegmentRecord& tail = segments[WormLoopCount()];
     std::fprintf(out,
@@ -63,23 +60,20 @@ void WriteStepLine(std::FILE* out, std::uint64_t stepNumber)
 
 }  // namespace sim
 
-std::int16_t GetAsyncKeyState(int virtualKey)
-{
+std::int16_t GetAsyncKeyState(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) return 0;
     return sim::heldKeys[virtualKey] ? static_cast<std::int16_t>(INT16_MIN) : 0;
 }
 
 DWORD GetTickCount() { return sim::tickCount; }
 
-HCHANNEL BASS_SamplePlay(HSAMPLE handle)
-{
+HCHANNEL BASS_SamplePlay(HSAMPLE handle) {
     ++sim::samplePlays;
     sim::lastSamplePlayed = handle;
     return 0;  // no channel: nothing plays here
 }
 
-int ResetGame()
-{
+int ResetGame() {
     ResetGameState();
     ++sim::resetCalls;
     if (sim::trace) sim::WriteResetLine(sim::trace);
