@@ -7,7 +7,7 @@
 # process. The game ends games by itself (walls, trees, withdrawal), so the name entry and the
 # title are visited too; letters, digits and Backspace feed the name entry.
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-"$here/../../build-soak"}
+build=$(cd "${1:-"$here/../../build-soak"}" && pwd) || exit 1
 seconds=${2:-600}
 RANDOM=${3:-1}
 export KELVADO=$build/kelvado KELVADO_DATA=$build/data
@@ -58,4 +58,8 @@ first=$(echo "$later" | head -n1)
 last=$(echo "$later" | tail -n1)
 echo "key presses: $presses in $elapsed s"
 echo "rss after the first minute: first $first kB, last $last kB, min $low kB, max $high kB, spread $(( high - low )) kB"
+# The trend, not the spread, tells growth from the driver's working set going up and down.
+printf '%s\n' "${samples[@]}" | awk -F: '$1 >= 60 { n++; sx += $1; sy += $2; sxx += $1 * $1; sxy += $1 * $2 }
+    END { if (n > 1) printf "rss trend after the first minute: %+.0f kB per minute (least squares, %d samples)\n",
+                             60 * (n * sxy - sx * sy) / (n * sxx - sx * sx), n }'
 echo "peak rss (VmHWM): $peak kB"
