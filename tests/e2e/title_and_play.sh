@@ -43,12 +43,19 @@ sleep 1
 side=$("$here/worm_side.py" "$(shot straight)")
 [ "$side" != none ] && [ "$side" -gt -30 ] && [ "$side" -lt 30 ] ||
     fail "the worm going straight lies at $side"
-hold Left 0.5
+# The shot is taken while the key is held: the worm then circles and its body keeps the same
+# curve, whereas after the release the body straightens out within half a second.
+xdotool keydown Left
+sleep 0.6
 left=$(shot left)
+xdotool keyup Left
 side=$("$here/worm_side.py" "$left")
 [ "$side" != none ] && [ "$side" -lt -30 ] || fail "after turning left the body lies at $side"
-hold Right 0.8
-side=$("$here/worm_side.py" "$(shot right)")
+xdotool keydown Right
+sleep 1.2
+right=$(shot right)
+xdotool keyup Right
+side=$("$here/worm_side.py" "$right")
 [ "$side" != none ] && [ "$side" -gt 30 ] || fail "after turning right the body lies at $side"
 
 "$WM_CLOSE" "$window"
