@@ -21,6 +21,10 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    if [ -s "$E2E_TMP/game.log" ]; then
+        echo "--- the game's output:" >&2
+        tail -n 20 "$E2E_TMP/game.log" >&2
+    fi
     exit 1
 }
 
