@@ -2,6 +2,7 @@
 #include "app/audio.h"
 
 #include "app/window.h"
+#include "game/host.h"
 #include "platform/bass.h"
 #include "platform/platform.h"
 
@@ -37,6 +38,8 @@ void InitAudio() {
     BASS_MusicPlay(musicHandle);  // refused harmlessly when the load failed
     BASS_SetVolume(100);
 }
+
+void PlayPickupSound() { BASS_SamplePlay(plopSample); }
 
 void FadeOutMusic() {
     for (int volume = 100; volume >= 0; --volume) {

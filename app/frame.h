@@ -1,12 +1,6 @@
 // Frame dispatch: one frame per pass, drawn according to the game mode.
 #pragma once
 
-#include <cstdint>
-
-enum GameMode : std::int32_t { kModeTitle = 0, kModePlaying = 1, kModeNameEntry = 2 };
-
-inline std::int32_t gameMode = kModeTitle;
-
 // Clears the frame and draws what the current mode shows; in the name-entry mode it also
 // accepts the typed name and stores the entry. Always returns 1.
 int DrawFrame();

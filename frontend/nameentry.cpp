@@ -3,6 +3,7 @@
 #include "app/textures.h"
 #include "app/window.h"
 #include "frontend/overlay.h"
+#include "game/host.h"
 #include "platform/platform.h"
 
 namespace {
@@ -21,6 +22,14 @@ void TakeCharacterKey(int vk) {
 }
 
 }  // namespace
+
+void BeginNameEntry() {
+    for (int i = 0; i <= kMaxNameLength; ++i) nameText[i] = 0;
+    nameTyped = false;
+    nameLength = 0;
+    keyLatch[VK_BACK] = false;
+    keyDown[VK_BACK] = false;
+}
 
 void ReadNameKeys() {
     // Keys that went down together are taken in the order of their codes.

@@ -5,10 +5,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/audio.h"
-#include "app/frame.h"
-#include "app/window.h"
-#include "frontend/nameentry.h"
+#include "game/host.h"
 #include "game/rules.h"
 #include "game/state.h"
 
@@ -144,7 +141,7 @@ void CheckPickups() {
         const int reduction = static_cast<int>(kReductionFactor * withdrawalRate);
         withdrawal = static_cast<float>(static_cast<double>(withdrawal) - reduction);
         withdrawalRate = withdrawalRate + kRateRisePerItem;
-        BASS_SamplePlay(plopSample);
+        PlayPickupSound();
     }
 }
 
@@ -203,11 +200,7 @@ void CheckCollisions() {
 
 void EndGameIfOver() {
     if (!gameOverPending) return;
-    for (int i = 0; i <= kMaxNameLength; ++i) nameText[i] = 0;
+    BeginNameEntry();
     gameMode = kModeNameEntry;
-    nameTyped = false;
-    nameLength = 0;
-    keyLatch[VK_BACK] = false;
-    keyDown[VK_BACK] = false;
     gameOverPending = false;
 }

@@ -1,7 +1,6 @@
 // The state half of a game start: starting values, the seed, the tree ring and the items.
 #include <cmath>
 
-#include "app/mainloop.h"
 #include "game/rules.h"
 #include "game/state.h"
 #include "platform/platform.h"
@@ -15,7 +14,6 @@ constexpr float kGroundY = -0.08f;
 
 void ResetVariables() {
     segmentCount = 1;
-    quitRequested = 0;
     gameOverPending = false;
     // Headings and rolls stay, so a new game sets off where the previous one was heading.
     for (SegmentRecord& s : segments) {

@@ -1,11 +1,9 @@
 // The fixed update step: the animation clock, the play phases in their order, the start key.
 #include "game/state.h"
 
-#include "app/frame.h"
-#include "frontend/title.h"
+#include "game/host.h"
 #include "game/rules.h"
 #include "platform/platform.h"
-#include "render/scene.h"
 
 namespace {
 bool ReturnIsDown() { return (GetAsyncKeyState(VK_RETURN) & 0x8000) != 0; }

@@ -63,10 +63,18 @@ inline bool blurOn = false;
 inline bool blurCapture = false;
 inline float animClock = 0;
 
+enum GameMode : std::int32_t { kModeTitle = 0, kModePlaying = 1, kModeNameEntry = 2 };
+
+// What the frame shows and what the update step does; the update switches it on Enter and at the
+// end of a game, the front end on Esc and after a name is stored.
+inline std::int32_t gameMode = kModeTitle;
+// True while the Enter press that stored a high-score name has not yet been released.
+inline bool enterLatch = false;
+
 // Advances the game by one 25 ms step in whatever mode it is in.
 void UpdateGame();
 
 // The state half of starting a game: the reset of the variables above, the random seed from
-// GetTickCount, the ring of trees and the items. ResetGame (render/scene.h) runs it and then
-// builds the world's GL objects.
+// GetTickCount, the ring of trees and the items. ResetGame (game/host.h) runs it and then
+// whatever its host adds.
 void ResetGameState();

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "app/mainloop.h"
+#include "game/host.h"
 #include "game/state.h"
 
 namespace {
@@ -71,6 +73,7 @@ void EmitWall() {
 
 int ResetGame() {
     ResetGameState();
+    quitRequested = 0;
     SetFog();
     BuildDisplayLists();
     return 1;

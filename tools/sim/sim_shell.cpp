@@ -2,11 +2,14 @@
 
 #include <climits>
 
-#include "app/frame.h"
+#include "app/audio.h"
+#include "app/mainloop.h"
+#include "app/window.h"
+#include "frontend/nameentry.h"
+#include "game/host.h"
 #include "game/rules.h"
 #include "game/state.h"
 #include "platform/bass.h"
-#include "render/scene.h"
 
 namespace sim {
 
@@ -73,9 +76,23 @@ HCHANNEL BASS_SamplePlay(HSAMPLE handle) {
     return 0;  // no channel: nothing plays here
 }
 
+// The host of the simulation: what the engine does, on the engine's own variables, without GL
+// or sound, so that the front end's state (the quit flag, the name entry) follows the game here
+// as it does in the game.
 int ResetGame() {
     ResetGameState();
+    quitRequested = 0;
     ++sim::resetCalls;
     if (sim::trace) sim::WriteResetLine(sim::trace);
     return 1;
+}
+
+void PlayPickupSound() { BASS_SamplePlay(plopSample); }
+
+void BeginNameEntry() {
+    for (int i = 0; i <= kMaxNameLength; ++i) nameText[i] = 0;
+    nameTyped = false;
+    nameLength = 0;
+    keyLatch[VK_BACK] = false;
+    keyDown[VK_BACK] = false;
 }

@@ -1,5 +1,6 @@
-// The simulator's platform: scripted keys and clock, a silent sample, and a ResetGame without
-// GL that writes a trace line. kelvado-sim and the simulation tests link it with kelvado_game.
+// The simulator's platform and the simulation's host (game/host.h): scripted keys and clock, a
+// silent sample, and a ResetGame without GL that writes a trace line. kelvado-sim, the autopilot
+// and the simulation tests link it with kelvado_game.
 #pragma once
 
 #include <cstdint>
