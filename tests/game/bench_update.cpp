@@ -8,7 +8,6 @@
 
 #include <chrono>
 
-#include "app/frame.h"
 #include "game/rules.h"
 #include "game/state.h"
 #include "tools/sim/sim_shell.h"

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <limits>
 
-#include "frontend/title.h"
 #include "sim_helpers.h"
 
 using namespace simtest;

@@ -3,8 +3,6 @@
 
 #include <cstring>
 
-#include "app/frame.h"
-#include "frontend/title.h"
 #include "game/rules.h"
 #include "game/state.h"
 #include "tools/sim/sim_shell.h"

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "app/audio.h"
-#include "app/frame.h"
 #include "app/mainloop.h"
 #include "app/window.h"
 #include "game/state.h"

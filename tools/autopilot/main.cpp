@@ -18,10 +18,9 @@
 #include <random>
 #include <string>
 
-#include "app/frame.h"
+#include "game/host.h"
 #include "game/rules.h"
 #include "game/state.h"
-#include "render/scene.h"
 #include "tools/autopilot/pilot.h"
 #include "tools/sim/sim_shell.h"
 

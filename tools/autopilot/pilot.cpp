@@ -7,9 +7,9 @@
 #include <limits>
 #include <memory>
 
-#include "app/frame.h"
+#include "game/host.h"
 #include "game/rules.h"
-#include "render/scene.h"
+#include "game/state.h"
 #include "tools/autopilot/model.h"
 #include "tools/sim/sim_shell.h"
 

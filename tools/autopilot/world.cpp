@@ -2,12 +2,11 @@
 
 #include <cstring>
 
-#include "app/frame.h"
 #include "app/mainloop.h"
 #include "app/window.h"
 #include "frontend/nameentry.h"
-#include "frontend/title.h"
 #include "game/rules.h"
+#include "game/state.h"
 #include "tools/sim/sim_shell.h"
 
 namespace autopilot {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "game/host.h"
 #include "game/state.h"
-#include "render/scene.h"
 #include "tools/sim/script.h"
 #include "tools/sim/sim_shell.h"
 
