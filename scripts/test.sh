@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: first the normal build (unit, render, simulator,
-# fuzz-corpus and end-to-end tests under Xvfb), then the same unit and simulator tests in an
-# AddressSanitizer + UndefinedBehaviorSanitizer build, where any report fails the run.
+# Checks the layers' includes (scripts/check-layers.sh), then builds everything and runs every
+# test: first the normal build (unit, render, simulator, fuzz-corpus and end-to-end tests under
+# Xvfb), then the same unit and simulator tests in an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, where any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+echo "== Layers"
+scripts/check-layers.sh
 scripts/deps.sh --tests
 jobs=$(nproc)
 

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Fails when a source file includes across the layers:
+#   game/      the simulation: only game/ and platform/, no GL
+#   platform/  the system layer: only itself
+#   SDL and libopenmpt only in platform/; tests may use them to check data on their own, but not
+#   the fake platform in tests/support, which stands in for platform/.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+sources=(--include='*.c' --include='*.cc' --include='*.cpp' --include='*.h' --include='*.hpp')
+include='^[[:space:]]*#[[:space:]]*include[[:space:]]*'
+listed=':[0-9]+:[[:space:]]*#[[:space:]]*include[[:space:]]*'  # the same, in grep -n's output
+status=0
+
+fail() {  # fail WHAT FOUND: names the broken rule and the lines that break it
+    [ -z "$2" ] && return
+    printf 'check-layers: %s:\n%s\n' "$1" "$2" >&2
+    status=1
+}
+
+fail "game/ includes outside game/ and platform/" \
+    "$(grep -rnE "${sources[@]}" "$include\"" game | grep -vE "$listed\"(game|platform)/")"
+fail "game/ includes GL headers" \
+    "$(grep -rnE "${sources[@]}" "$include<(GL|GLES[0-9]*|EGL)/" game)"
+fail "platform/ includes the layers above it" \
+    "$(grep -rnE "${sources[@]}" "$include\"" platform | grep -vE "$listed\"platform/")"
+others=$(find . -mindepth 1 -maxdepth 1 -type d ! -name '.*' ! -name 'build*' ! -name platform \
+    ! -name tests)
+fail "SDL or libopenmpt headers outside platform/" \
+    "$(grep -rnE "${sources[@]}" "$include[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" $others tests/support)"
+exit $status
