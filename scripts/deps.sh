@@ -8,9 +8,10 @@ packages=(
   libfreetype-dev fonts-dejavu-core
 )
 if [ "${1:-}" = "--tests" ]; then
+  # xfonts-base: SDL's X11 message box draws with the X core fonts; without them it cannot open.
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-dev
-    xvfb xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
+    xvfb xfonts-base xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
     openmpt123 sox python3 desktop-file-utils
   )
 fi
