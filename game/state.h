@@ -65,8 +65,8 @@ inline float animClock = 0;
 
 enum GameMode : std::int32_t { kModeTitle = 0, kModePlaying = 1, kModeNameEntry = 2 };
 
-// What the frame shows and what the update step does; the update switches it on Enter and at the
-// end of a game, the front end on Esc and after a name is stored.
+// What the frame shows and what the update step does. The update switches it on Enter and at the
+// end of a game; the main loop on Esc, the frame dispatch when the name entry ends.
 inline std::int32_t gameMode = kModeTitle;
 // True while the Enter press that stored a high-score name has not yet been released.
 inline bool enterLatch = false;
