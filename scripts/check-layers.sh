@@ -5,7 +5,7 @@
 #   SDL and libopenmpt only in platform/; tests may use them to check data on their own, but not
 #   the fake platform in tests/support, which stands in for platform/.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 sources=(--include='*.c' --include='*.cc' --include='*.cpp' --include='*.h' --include='*.hpp')
 include='^[[:space:]]*#[[:space:]]*include[[:space:]]*'
 listed=':[0-9]+:[[:space:]]*#[[:space:]]*include[[:space:]]*'  # the same, in grep -n's output
@@ -23,8 +23,9 @@ fail "game/ includes GL headers" \
     "$(grep -rnE "${sources[@]}" "$include<(GL|GLES[0-9]*|EGL)/" game)"
 fail "platform/ includes the layers above it" \
     "$(grep -rnE "${sources[@]}" "$include\"" platform | grep -vE "$listed\"platform/")"
-others=$(find . -mindepth 1 -maxdepth 1 -type d ! -name '.*' ! -name 'build*' ! -name platform \
-    ! -name tests)
+mapfile -t others < <(find . -mindepth 1 -maxdepth 1 -type d ! -name '.*' ! -name 'build*' \
+    ! -name platform ! -name tests)
 fail "SDL or libopenmpt headers outside platform/" \
-    "$(grep -rnE "${sources[@]}" "$include[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" $others tests/support)"
+    "$(grep -rnE "${sources[@]}" "${include}[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" "${others[@]}" \
+        tests/support)"
 exit $status
