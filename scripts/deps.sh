@@ -6,12 +6,13 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev libopenmpt-dev
   libfreetype-dev fonts-dejavu-core
+  dpkg-dev librsvg2-bin  # the package: hardening flags, its dependencies, the icons
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-dev
     xvfb xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
-    openmpt123 sox python3 desktop-file-utils
+    openmpt123 sox python3 desktop-file-utils lintian appstream
   )
 fi
 
