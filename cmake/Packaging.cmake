@@ -19,14 +19,16 @@ install(CODE "
       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/kelvado/kelvado\"
       COMMAND_ERROR_IS_FATAL ANY)
   endif()")
-install(PROGRAMS packaging/kelvado.sh DESTINATION games RENAME kelvado)
 
 # The data files mkassets makes, by name: whatever else lands beside them (a hiscore.dat) is a
-# player's and never goes into a package.
+# player's and never goes into a package, and the launcher links these names only.
 get_directory_property(kelvado_data_files DIRECTORY tools/mkassets DEFINITION kelvado_data_files)
 if(NOT kelvado_data_files)
   message(FATAL_ERROR "tools/mkassets names no data files")
 endif()
+list(JOIN kelvado_data_files " " KELVADO_DATA_NAMES)
+configure_file(packaging/kelvado.sh ${kelvado_package_dir}/kelvado @ONLY)
+install(PROGRAMS ${kelvado_package_dir}/kelvado DESTINATION games)
 list(TRANSFORM kelvado_data_files PREPEND ${KELVADO_DATA_DIR}/)
 install(FILES ${kelvado_data_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvado/data)
 
