@@ -12,7 +12,8 @@ if [ "${1:-}" = "--tests" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-dev
     xvfb xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
-    openmpt123 sox python3 desktop-file-utils lintian appstream
+    openmpt123 sox python3 desktop-file-utils
+    lintian appstream  # the package test
   )
 fi
 
