@@ -6,6 +6,7 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev libopenmpt-dev
   libfreetype-dev fonts-dejavu-core
+  dpkg-dev librsvg2-bin  # the package: hardening flags, its dependencies, the icons
 )
 if [ "${1:-}" = "--tests" ]; then
   # xfonts-base: SDL's X11 message box draws with the X core fonts; without them it cannot open.
@@ -13,6 +14,7 @@ if [ "${1:-}" = "--tests" ]; then
     libgtest-dev libbenchmark-dev clang libclang-rt-dev
     xvfb xfonts-base xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
     openmpt123 sox python3 desktop-file-utils
+    lintian appstream  # the package test
   )
 fi
 
