@@ -1,9 +1,9 @@
 // The state half of a game start: starting values, the seed, the tree ring and the items.
 #include <cmath>
 
+#include "game/demo.h"
 #include "game/rules.h"
 #include "game/state.h"
-#include "platform/platform.h"
 
 namespace {
 constexpr float kFarAway = -999.9f;  // unplaced records lie here, where nothing can touch them
@@ -49,7 +49,7 @@ void PlantTrees() {
 
 void ResetGameState() {
     ResetVariables();
-    SeedRandom(GetTickCount());
+    SeedRandom(SeedTick());
     PlantTrees();
     for (int i = 1; i <= kItemCount; ++i) PlaceItem(i);
 }

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "game/demo.h"
 #include "game/rules.h"
 #include "game/state.h"
 #include "platform/platform.h"
@@ -11,8 +12,6 @@ constexpr double kStepLength = 30.0;   // every record moves 1/30 unit per step
 constexpr double kTurnPerStep = 0.05;  // radians per step while a steering key is held
 constexpr float kRollPerStep = 3.5f;   // degrees
 constexpr int kRecordsAtStart = 20;
-
-bool KeyIsDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -146,6 +145,6 @@ void FollowAndPlaceSegments() {
 
 void ReadSteeringKeys() {
     SegmentRecord& leader = segments[0];
-    if (KeyIsDown(VK_LEFT)) leader.heading = static_cast<float>(leader.heading + kTurnPerStep);
-    if (KeyIsDown(VK_RIGHT)) leader.heading = static_cast<float>(leader.heading - kTurnPerStep);
+    if (StepKeyDown(VK_LEFT)) leader.heading = static_cast<float>(leader.heading + kTurnPerStep);
+    if (StepKeyDown(VK_RIGHT)) leader.heading = static_cast<float>(leader.heading - kTurnPerStep);
 }
