@@ -1,5 +1,7 @@
 #include "tools/sim/script.h"
 
+#include <charconv>
+#include <cmath>
 #include <vector>
 
 namespace sim {
@@ -35,6 +37,20 @@ bool ParseUint32(const std::string& text, std::uint32_t* value) {
     return true;
 }
 
+// A finite float as the demo writer prints it ("%.9g" gives back every float exactly).
+bool ParseFloat(const std::string& text, float* value) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    float parsed = 0.0f;
+    const std::from_chars_result result = std::from_chars(begin, end, parsed);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed)) return false;
+    *value = parsed;
+    return true;
+}
+
+constexpr ScriptVerb kFloatVerbs[] = {ScriptVerb::Heading, ScriptVerb::Tint, ScriptVerb::Sway,
+                                      ScriptVerb::Clock};
+
 bool ParseKeys(const std::string& text, ScriptCommand* command, std::string* error) {
     if (text == "-") return true;
     for (char c : text) {
@@ -60,7 +76,7 @@ bool ParseWords(const std::vector<std::string>& words, ScriptCommand* command, s
     *command = ScriptCommand{};
     const std::string& name = words[0];
     if (name == "tick") {
-        command->isTick = true;
+        command->verb = ScriptVerb::Tick;
         if (words.size() != 2) {
             *error = "expected: tick <uint32>";
             return false;
@@ -72,6 +88,7 @@ bool ParseWords(const std::vector<std::string>& words, ScriptCommand* command, s
         return true;
     }
     if (name == "step") {
+        command->verb = ScriptVerb::Step;
         if (words.size() != 3) {
             *error = "expected: step <count> <keys>";
             return false;
@@ -82,11 +99,42 @@ bool ParseWords(const std::vector<std::string>& words, ScriptCommand* command, s
         }
         return ParseKeys(words[2], command, error);
     }
+    for (ScriptVerb verb : kFloatVerbs) {
+        if (name != VerbName(verb)) continue;
+        command->verb = verb;
+        if (words.size() != 2) {
+            *error = "expected: " + name + " <float>";
+            return false;
+        }
+        if (!ParseFloat(words[1], &command->number)) {
+            *error = "bad " + name + " value '" + words[1] + "'";
+            return false;
+        }
+        return true;
+    }
     *error = "unknown command '" + name + "'";
     return false;
 }
 
 }  // namespace
+
+const char* VerbName(ScriptVerb verb) {
+    switch (verb) {
+        case ScriptVerb::Tick:
+            return "tick";
+        case ScriptVerb::Step:
+            return "step";
+        case ScriptVerb::Heading:
+            return "heading";
+        case ScriptVerb::Tint:
+            return "tint";
+        case ScriptVerb::Sway:
+            return "sway";
+        case ScriptVerb::Clock:
+            return "clock";
+    }
+    return "";
+}
 
 ScriptLine ParseScriptLine(const std::string& line, ScriptCommand* command, std::string* error) {
     const std::vector<std::string> words = SplitWords(line);

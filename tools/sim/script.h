@@ -3,8 +3,13 @@
 //   tick <uint32>         the value GetTickCount returns from now on (0 until set)
 //   step <count> <keys>   count updates with keys held: '-' or any of L (left), R (right),
 //                         E (Enter)
+//   heading <float>       the leader's heading: where the next game sets off
+//   tint <float>          the red tint level
+//   sway <float>          the camera sway's phase
+//   clock <float>         the animation clock
 //
-// '#' starts a comment; blank lines are ignored.
+// A game start keeps the last four from the game before, so a demo of a later game of a session
+// states them. '#' starts a comment; blank lines are ignored.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +17,12 @@
 
 namespace sim {
 
+enum class ScriptVerb { Tick, Step, Heading, Tint, Sway, Clock };
+
 struct ScriptCommand {
-    bool isTick;
+    ScriptVerb verb;
     std::uint32_t value;  // the tick, or the number of steps
+    float number;         // heading, tint, sway or clock: a finite float
     bool left, right, enter;
 };
 
@@ -24,5 +32,8 @@ enum class ScriptLine { Blank, Command, Error };
 // a well-formed line gives Command and fills *command; anything else gives Error with the reason
 // in *error.
 ScriptLine ParseScriptLine(const std::string& line, ScriptCommand* command, std::string* error);
+
+// The word that names a verb taking a float.
+const char* VerbName(ScriptVerb verb);
 
 }  // namespace sim
