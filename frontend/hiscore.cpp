@@ -1,8 +1,5 @@
 #include "frontend/hiscore.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +7,7 @@
 
 #include "app/textures.h"
 #include "frontend/overlay.h"
+#include "frontend/savefile.h"
 #include "game/state.h"
 
 namespace {
@@ -19,7 +17,6 @@ constexpr int kFileLines = 2 * kPlaces;
 constexpr int kMaxNameChars = static_cast<int>(sizeof(HighScoreEntry::name)) - 1;
 // A real table is a few hundred bytes; nothing past this is looked at.
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
-constexpr std::size_t kMaxPath = 4096;
 
 // The C locale's white space, as the word reader knows it.
 bool IsSpace(char c) {
@@ -123,23 +120,17 @@ void ReadWords(HighScoreTable* table, const char* text, std::size_t size) {
     }
 }
 
-// fsync of the directory that holds path, so that the rename itself reaches the disk.
-void SyncDirectoryOf(const char* path) {
-    char directory[kMaxPath];
-    const char* slash = std::strrchr(path, '/');
-    if (!slash) {
-        std::strcpy(directory, ".");
-    } else {
-        std::size_t length = static_cast<std::size_t>(slash - path);
-        if (length == 0) length = 1;  // the root
-        if (length >= sizeof directory) return;
-        std::memcpy(directory, path, length);
-        directory[length] = '\0';
+bool WriteTable(std::FILE* file, const void* context) {
+    const HighScoreTable& table = *static_cast<const HighScoreTable*>(context);
+    for (int k = 1; k <= kPlaces; ++k) {
+        const HighScoreEntry& entry = table.entries[k];
+        const std::size_t nameLength = strnlen(entry.name, kMaxNameChars);
+        if (std::fwrite(entry.name, 1, nameLength, file) != nameLength ||
+            std::fprintf(file, "\r\n%d\r\n", static_cast<int>(entry.score)) <= 0) {
+            return false;
+        }
     }
-    const int fd = open(directory, O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
+    return true;
 }
 
 }  // namespace
@@ -168,30 +159,8 @@ void HighScoreTable::Load(const char* fileName) {
 }
 
 bool HighScoreTable::Save(const char* fileName) const {
-    // The new table goes to a file beside the old one and replaces it only once it is whole on
-    // the disk, so a crash or a full disk never costs the old records.
-    char tempName[kMaxPath];
-    const int length = std::snprintf(tempName, sizeof tempName, "%s.tmp", fileName);
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof tempName) return false;
-
-    std::FILE* file = std::fopen(tempName, "wb");
-    if (!file) return false;
-    bool written = true;
-    for (int k = 1; k <= kPlaces && written; ++k) {
-        const HighScoreEntry& entry = entries[k];
-        const std::size_t nameLength = strnlen(entry.name, kMaxNameChars);
-        written = std::fwrite(entry.name, 1, nameLength, file) == nameLength &&
-                  std::fprintf(file, "\r\n%d\r\n", static_cast<int>(entry.score)) > 0;
-    }
-    written = written && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    written = std::fclose(file) == 0 && written;
-    if (written) written = std::rename(tempName, fileName) == 0;
-    if (!written) {
-        std::remove(tempName);
-        return false;
-    }
-    SyncDirectoryOf(fileName);
-    return true;
+    // A crash or a full disk while saving never costs the old records.
+    return ReplaceFileSafely(fileName, WriteTable, this);
 }
 
 void HighScoreTable::Insert(HighScoreEntry entry, int place) {
