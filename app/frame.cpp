@@ -8,9 +8,11 @@
 #include "app/blur.h"
 #include "app/textures.h"
 #include "app/window.h"
+#include "frontend/demos.h"
 #include "frontend/hiscore.h"
 #include "frontend/nameentry.h"
 #include "frontend/title.h"
+#include "game/demo.h"
 #include "game/state.h"
 #include "platform/platform.h"
 #include "render/gamescene.h"
@@ -52,7 +54,10 @@ void RunNameEntry() {
         std::memcpy(entry.name, nameText, static_cast<std::size_t>(length));
         entry.name[length] = '\0';
         highScores.Insert(entry, place);
-        highScores.Save("hiscore.dat");
+        const bool saved = highScores.Save("hiscore.dat");
+        KeepDemoOfEntry(entry.name);
+        // Only a table that is on the disk says which kept demos have lost their place.
+        if (saved) PruneKeptDemos();
         gameMode = kModeTitle;
     }
 }
@@ -64,7 +69,14 @@ int DrawFrame() {
     glLoadIdentity();
     // Each test reads the mode anew: a name stored below shows the title in this same frame.
     if (gameMode == kModePlaying) DrawPlayingFrame();
-    if (gameMode == kModeNameEntry) RunNameEntry();
+    // A watched game stays in view once over: no name is asked for and no table is written.
+    if (gameMode == kModeNameEntry) {
+        if (demoWatching) {
+            DrawPlayingFrame();
+        } else {
+            RunNameEntry();
+        }
+    }
     if (gameMode == kModeTitle) DrawTitleScreen();
     glLoadIdentity();
     return 1;

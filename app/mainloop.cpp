@@ -3,6 +3,8 @@
 #include "app/audio.h"
 #include "app/frame.h"
 #include "app/window.h"
+#include "frontend/demos.h"
+#include "game/demo.h"
 #include "game/state.h"
 #include "platform/bass.h"
 #include "platform/platform.h"
@@ -11,6 +13,16 @@ namespace {
 
 // The exit code: the WM_QUIT's own code when a close ended the loop, 0 for Esc.
 int exitCode = 0;
+
+// A watched demo ends this long after its game did.
+constexpr std::uint64_t kWatchedEndPause = 2000;
+std::uint64_t watchedEndTime = 0;  // when the watched game ended; 0 while it runs
+
+void WatchDemoToItsEnd() {
+    if (!DemoWatched()) return;
+    if (watchedEndTime == 0) watchedEndTime = passStartTime;
+    if (passStartTime - watchedEndTime >= kWatchedEndPause) quitRequested = 1;
+}
 
 // The clock reading widened to 64 bits. The 32-bit millisecond clock wraps after 49.7 days;
 // extending the previous reading by the wrapped difference keeps every pass's duration right
@@ -23,7 +35,7 @@ std::uint64_t ReadClock(std::uint64_t previous) {
 }  // namespace
 
 bool StartUp() {
-    fullscreenMode = true;
+    fullscreenMode = !startWindowed;
     if (!CreateGameWindow("Kelvado", screenWidth, screenHeight, 32, fullscreenMode)) return false;
     InitAudio();
     lastPassTime = timeGetTime();
@@ -47,17 +59,23 @@ void RunPass() {
 
     if (!keyDown[VK_ESCAPE] && escapeLatch) escapeLatch = false;
     if (keyDown[VK_ESCAPE]) {
-        // Esc quits from the title, leaves a game, and freezes the picture while held.
+        // Esc quits from the title, leaves a game, and freezes the picture while held. A demo
+        // being watched ends at once.
         if (gameMode == kModeTitle && !escapeLatch) quitRequested = 1;
-        if (gameMode == kModePlaying) {
+        if (demoWatching) quitRequested = 1;
+        if (gameMode == kModePlaying && !demoWatching) {
             gameMode = kModeTitle;
             escapeLatch = true;
+            EndDemoGameLeft();
+            KeepLastDemo();
         }
     } else {
         while (stepAccumulator > 0.0f) {
             UpdateGame();
             stepAccumulator = static_cast<float>(stepAccumulator - 1.0);
         }
+        KeepLastDemo();
+        WatchDemoToItsEnd();
         if (quitRequested && musicEnabled) FadeOutMusic();
         DrawFrame();
         SwapBuffers(deviceContext);
@@ -70,6 +88,11 @@ void RunPass() {
 }
 
 int ShutDown() {
+    // A game still running when the window closes is left like one left with Esc.
+    if (gameMode == kModePlaying) {
+        EndDemoGameLeft();
+        KeepLastDemo();
+    }
     if (musicEnabled) FadeOutMusic();
     DestroyGameWindow();
     BASS_SetVolume(100);

@@ -15,6 +15,8 @@ inline float frameDelta = 0;
 inline float stepAccumulator = 0;
 inline std::uint64_t lastPassTime = 0;
 inline std::uint64_t passStartTime = 0;
+// Play in a window without asking the display for its full-screen mode (--window).
+inline bool startWindowed = false;
 
 // Start-up, the loop and shut-down; returns the process exit code.
 int WinMain();
