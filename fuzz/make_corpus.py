@@ -238,6 +238,39 @@ def sim_scripts():
     write("fuzz_sim_script", "bad-empty-keys-and-dash.sim", b"step 1 --\nstep 1 L-\n")
     write("fuzz_sim_script", "bad-binary.sim", bytes((i * 53 + 7) & 0xFF for i in range(200)))
     write("fuzz_sim_script", "bad-nul-in-line.sim", b"tick 1\0\nstep\x002 L\n")
+    write("fuzz_sim_script", "valid-kept-values.sim",
+          b"heading 1.24999988\ntint 0\nsway -0\nclock 3.40282347e+38\nheading 1e-45\n"
+          b"tint 1E2\ntick 5\nstep 1 E\n")
+    write("fuzz_sim_script", "bad-kept-values.sim",
+          b"heading nan\ntint inf\nsway 1e39\nclock 0x1p3\nheading +1\nheading 1,5\n"
+          b"tint\nsway 1 2\nclock .\n")
+
+    demo = (b"# Kelvado demo\n# score 1200\n# play steps 364\n# ended by contact\n# name CD\n"
+            b"# date 2026-12-09 17:11:19\n# state a1b89833\nheading 1.24999988\n"
+            b"tint 0.0599999949\nsway 0.934999287\nclock 21.5601139\ntick 1144078\n"
+            b"step 1 E\nstep 29 -\nstep 17 R\nstep 300 -\nstep 10 LR\nstep 8 L\n")
+    write("fuzz_sim_script", "valid-demo.demo", demo)
+    write("fuzz_sim_script", "valid-demo-crlf.demo", demo.replace(b"\n", b"\r\n"))
+    write("fuzz_sim_script", "valid-demo-plain.demo",
+          b"# Kelvado demo\n# score 0\n# play steps 2\n# ended by Esc\n# state 00000000\n"
+          b"tick 0\nstep 1 E\nstep 0 -\nstep 2 L\n")
+    write("fuzz_sim_script", "valid-demo-longest.demo",
+          b"# Kelvado demo\n# score 2147483647\n# play steps 1048576\n# ended by withdrawal\n"
+          b"# state ffffffff\ntick 4294967295\nstep 1 E\nstep 1048575 R\nstep 1 L\n")
+    write("fuzz_sim_script", "bad-demo-too-long.demo",
+          b"# Kelvado demo\n# score 0\n# play steps 1048576\n# ended by withdrawal\n"
+          b"# state ffffffff\ntick 1\nstep 1 E\nstep 1048577 -\n")
+    write("fuzz_sim_script", "bad-demo-no-marker.demo", demo[len(b"# Kelvado demo\n"):])
+    write("fuzz_sim_script", "bad-demo-no-state.demo", demo.replace(b"# state a1b89833\n", b""))
+    write("fuzz_sim_script", "bad-demo-steps-differ.demo", demo.replace(b"step 8 L", b"step 9 L"))
+    write("fuzz_sim_script", "bad-demo-enter-in-play.demo", demo.replace(b"step 8 L", b"step 8 LE"))
+    write("fuzz_sim_script", "bad-demo-no-start.demo", demo.replace(b"step 1 E\n", b""))
+    write("fuzz_sim_script", "bad-demo-tick-after-start.demo", demo + b"tick 5\n")
+    write("fuzz_sim_script", "bad-demo-twice.demo",
+          demo.replace(b"tick 1144078\n", b"tick 1144078\ntick 1\n"))
+    write("fuzz_sim_script", "bad-demo-facts.demo",
+          demo.replace(b"# name CD", b"# name cd").replace(b"# score 1200", b"# score 12x"))
+    write("fuzz_sim_script", "bad-demo-ending.demo", demo.replace(b"contact", b"boredom"))
 
 
 def main():

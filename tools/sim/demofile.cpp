@@ -22,7 +22,7 @@ constexpr std::string_view kFactKeys[kFactCount] = {"# score ", "# play steps ",
                                                     "# name ",  "# date ",       "# state "};
 constexpr bool kFactRequired[kFactCount] = {true, true, true, false, false, true};
 constexpr const char* kFactNames[kFactCount] = {"score", "play steps", "ending",
-                                                "name",  "date",       "state"};
+                                                "name",  "date",       "final state"};
 
 std::string LineError(std::size_t lineNumber, const std::string& what) {
     return "line " + std::to_string(lineNumber) + ": " + what;
