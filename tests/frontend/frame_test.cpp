@@ -1,5 +1,5 @@
-// The name entry as the frame dispatch runs it: Enter, the stored entry, the file and the
-// title screen that follows, on the fake platform with a real GL context.
+// The name entry as the frame dispatch runs it: Enter, the stored entry, the file, the kept demo
+// and the title screen that follows, on the fake platform with a real GL context.
 #include "app/frame.h"
 
 #include <GL/gl.h>
@@ -12,9 +12,11 @@
 #include <string>
 
 #include "app/window.h"
+#include "frontend/demos.h"
 #include "frontend/hiscore.h"
 #include "frontend/nameentry.h"
 #include "frontend/title.h"
+#include "game/demo.h"
 #include "game/state.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/gl_context.h"
@@ -131,4 +133,83 @@ TEST_F(NameEntryFrameTest, AScoreWithoutAPlaceGoesStraightToTheTitle) {
     EXPECT_EQ(gameMode, kModeTitle);
     EXPECT_EQ(nameLength, 0);
     EXPECT_FALSE(std::filesystem::exists("hiscore.dat"));
+}
+
+namespace {
+
+// A recorded game of three play steps has just ended and its last.demo is written, as the main
+// loop does.
+void FinishRecordedGame(std::int32_t finalScore) {
+    demoGame = DemoGame{};
+    demoGame.tick = 77;
+    demoGame.playSteps = 3;
+    SetDemoStepKeys(&demoGame, 1, kDemoLeft);
+    demoOutcome = DemoOutcome{DemoEnd::kContact, finalScore, 3, 0x1234abcdu};
+    demoFinished = true;
+    score = finalScore;
+    KeepLastDemo();
+}
+
+void StoreName(std::initializer_list<int> keys) {
+    for (int vk : keys) {
+        fake::state.asyncKeys[vk] = keyDown[vk] = true;
+        DrawFrame();
+        fake::state.asyncKeys[vk] = keyDown[vk] = false;
+        DrawFrame();
+    }
+    fake::state.asyncKeys[VK_RETURN] = true;
+    DrawFrame();
+    fake::state.asyncKeys[VK_RETURN] = false;
+}
+
+}  // namespace
+
+TEST_F(NameEntryFrameTest, AStoredNameKeepsItsDemoAndDemosOfEntriesThatLeftAreDeleted) {
+    for (int k = 1; k <= 9; ++k) {
+        highScores.entries[k].score = 1000 - 100 * k;
+        std::snprintf(highScores.entries[k].name, sizeof highScores.entries[k].name, "P%d", k);
+    }
+    std::filesystem::create_directory("demos");
+    const char* const left[] = {"100-P9-20261201-101010.demo", "42-OLD-20261201-101010.demo"};
+    const char* const staying[] = {"500-P5-20261201-101010.demo", "notes.txt", "100-P9.demo",
+                                   "100-P9-20261201-101010.demo.tmp"};
+    for (const char* name : left) std::ofstream("demos/" + std::string(name)) << "x";
+    for (const char* name : staying) std::ofstream("demos/" + std::string(name)) << "x";
+    std::filesystem::create_directory("demos/200-P8-20261201-101010.demo");
+
+    FinishRecordedGame(950);
+    StoreName({'N', 'E', 'W'});
+    ASSERT_EQ(gameMode, kModeTitle);
+    ASSERT_STREQ(highScores.entries[1].name, "NEW");  // P9 has left the table
+
+    for (const char* name : left)
+        EXPECT_FALSE(std::filesystem::exists("demos/" + std::string(name)));
+    for (const char* name : staying)
+        EXPECT_TRUE(std::filesystem::exists("demos/" + std::string(name)));
+    EXPECT_TRUE(std::filesystem::is_directory("demos/200-P8-20261201-101010.demo"));
+    int kept = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("demos")) {
+        const std::string name = entry.path().filename();
+        if (name.rfind("950-NEW-", 0) != 0) continue;
+        ++kept;
+        std::ifstream in(entry.path());
+        const std::string text(std::istreambuf_iterator<char>(in), {});
+        EXPECT_NE(text.find("# score 950\n# play steps 3\n# ended by contact\n# name NEW\n"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find("tick 77\nstep 1 E\nstep 1 -\nstep 1 L\nstep 1 -\n"), std::string::npos)
+            << text;
+        std::ifstream last("demos/last.demo");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(last), {}), text);
+    }
+    EXPECT_EQ(kept, 1);
+}
+
+TEST_F(NameEntryFrameTest, ADemoThatCannotBeWrittenLeavesTheTableAndTheGameAlone) {
+    std::ofstream("demos") << "a file where the folder should be";
+    FinishRecordedGame(30);
+    StoreName({'A', 'B'});
+    EXPECT_EQ(gameMode, kModeTitle);
+    EXPECT_STREQ(highScores.entries[1].name, "AB");
+    EXPECT_EQ(SavedFile().substr(0, 10), "AB\r\n30\r\n\r\n");
 }
