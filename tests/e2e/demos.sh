@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Two games in one session, both stored in the table: each leaves a demo that kelvado-sim
 # verifies with the score hiscore.dat holds, a demo with one key changed is refused, and
-# --demo shows the last game and ends by itself without touching the table. Also the command
-# line's answers.
+# --demo shows the last game and ends by itself without touching the table; a game left with Esc
+# is recorded too. Also the command line's answers.
 source "$(dirname "$0")/lib.sh"
 SIM="$KELVADO_BUILD/tools/sim/kelvado-sim"
 
@@ -96,6 +96,21 @@ wait_exit 40
 cmp -s "$dir/hiscore.dat" "$E2E_TMP/table.before" || fail "watching changed hiscore.dat"
 ls -l --time-style=full-iso "$dir/demos" | cmp -s - "$E2E_TMP/demos.before" ||
     fail "watching changed demos/"
+
+# A later session: a game left with Esc is the last game now; the kept demos stay.
+start_game "$dir"
+window=$(game_window)
+wait_for 10 is_title || fail "no title in the second session"
+hold Return 0.2
+sleep 1.5
+key Escape
+wait_for 5 is_title || fail "Esc did not leave the game"
+"$WM_CLOSE" "$window"
+wait_exit 10
+out=$("$SIM" --verify "$dir/demos/last.demo") || fail "the game left with Esc does not verify: $out"
+[[ "$out" =~ ended\ by\ Esc$ ]] || fail "verifying the game left with Esc says '$out'"
+[ "$(find "$dir/demos" -type f | wc -l)" = 3 ] && [ -f "$first" ] && [ -f "$second" ] ||
+    fail "after the third game demos/ holds: $(ls "$dir/demos")"
 
 # A file that is no demo: a message box, then exit code 2.
 printf 'step 1 E\n' >"$E2E_TMP/foreign.demo"
