@@ -116,13 +116,7 @@ out=$("$SIM" --verify "$dir/demos/last.demo") || fail "the game left with Esc do
 printf 'step 1 E\n' >"$E2E_TMP/foreign.demo"
 (cd "$dir" && exec "$KELVADO" --demo "$E2E_TMP/foreign.demo") >"$E2E_TMP/game.log" 2>&1 &
 GAME_PID=$!
-box=""
-for _ in $(seq 100); do
-    box=$(xwininfo -root -tree | awk '/"Kelvado"/ {print $1; exit}')
-    [ -n "$box" ] && break
-    sleep 0.1
-done
-[ -n "$box" ] || fail "no message box for a foreign file"
+box=$(message_box)
 xdotool key --window "$box" Return
 wait_exit 10
 [ "$EXIT_CODE" = 2 ] || fail "a foreign demo gave exit code $EXIT_CODE"

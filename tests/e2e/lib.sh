@@ -66,6 +66,19 @@ game_window() {
     echo "$id"
 }
 
+# message_box: waits for the game's message box (SDL's own X window, found by its title "Kelvado"
+# in the window tree) and prints its id.
+message_box() {
+    local id=""
+    for _ in $(seq 100); do
+        id=$(xwininfo -root -tree | awk '/"Kelvado"/ {print $1; exit}')
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || fail "no message box appeared"
+    echo "$id"
+}
+
 # wait_exit SECONDS: waits for the game to end and sets EXIT_CODE. Not in a subshell: only the
 # shell that started the game can collect its exit code.
 wait_exit() {

@@ -3,21 +3,9 @@
 # 640 x 480 window; No ends the program with exit code 0.
 source "$(dirname "$0")/lib.sh"
 
-# The question box is SDL's own X window, found by its title in the window tree.
-question_box() {
-    local id=""
-    for _ in $(seq 100); do
-        id=$(xwininfo -root -tree | awk '/"Kelvado"/ {print $1; exit}')
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
-    [ -n "$id" ] || fail "no question was asked"
-    echo "$id"
-}
-
 start_display 800 600
 start_game
-box=$(question_box)
+box=$(message_box)
 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key --window "$box" Return
 sleep 1
@@ -29,7 +17,7 @@ wait_exit 10
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after Yes and close"
 
 start_game
-box=$(question_box)
+box=$(message_box)
 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key --window "$box" Escape
 wait_exit 10
