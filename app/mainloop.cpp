@@ -16,11 +16,15 @@ int exitCode = 0;
 
 // A watched demo ends this long after its game did.
 constexpr std::uint64_t kWatchedEndPause = 2000;
-std::uint64_t watchedEndTime = 0;  // when the watched game ended; 0 while it runs
+bool watchedGameOver = false;
+std::uint64_t watchedEndTime = 0;
 
 void WatchDemoToItsEnd() {
     if (!DemoWatched()) return;
-    if (watchedEndTime == 0) watchedEndTime = passStartTime;
+    if (!watchedGameOver) {
+        watchedGameOver = true;
+        watchedEndTime = passStartTime;
+    }
     if (passStartTime - watchedEndTime >= kWatchedEndPause) quitRequested = 1;
 }
 

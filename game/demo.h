@@ -9,10 +9,11 @@
 
 #include <cstdint>
 
-// The longest game a demo holds. A game has no fixed end: once the withdrawal rate passes 2 an
-// item resets the level to 0 and the next must follow within 300 / rate steps, so a steady player
-// is out within about 100,000 steps; 2^20 steps (7 hours 16 minutes) leaves room for far better
-// luck. A game that outlasts it is played to its end and leaves no demo.
+// The longest game a demo holds. A game has no fixed end, but once the withdrawal rate passes 2
+// every item leaves the level at 0 and the next one must follow within 300 / rate steps, fewer
+// with every item: a player who can reach an item every ten steps (a third of a unit of travel)
+// is out within about 100,000 steps. 2^20 steps (7 hours 16 minutes) leave room for far better
+// luck; a game that outlasts them is played to its end and leaves no demo.
 constexpr std::uint32_t kMaxPlaySteps = 1u << 20;
 
 // The keys of one play step.
@@ -29,8 +30,8 @@ struct DemoGame {
     float swayPhase;
     float animClock;  // before the Enter step advanced it
     std::uint32_t playSteps;
-    std::uint8_t
-        keys[kMaxPlaySteps / 4];  // two bits a step, step k in bits 2 (k % 4) of byte k / 4
+    // Two bits a step: step k in bits 2 (k % 4) and up of byte k / 4.
+    std::uint8_t keys[kMaxPlaySteps / 4];
 };
 
 enum class DemoEnd : std::uint8_t { kRunning, kContact, kWithdrawal, kEscape };
