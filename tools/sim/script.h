@@ -33,7 +33,7 @@ enum class ScriptLine { Blank, Command, Error };
 // in *error.
 ScriptLine ParseScriptLine(const std::string& line, ScriptCommand* command, std::string* error);
 
-// The word that names a verb taking a float.
+// The word that names the verb in a script.
 const char* VerbName(ScriptVerb verb);
 
 }  // namespace sim
