@@ -86,9 +86,7 @@ code=0
 cp "$dir/hiscore.dat" "$E2E_TMP/table.before"
 ls -l --time-style=full-iso "$dir/demos" >"$E2E_TMP/demos.before"
 is_playing() { ! is_not_playing "$1"; }
-(cd "$dir" && exec env SDL_AUDIODRIVER=dummy "$KELVADO" --demo demos/last.demo) \
-    >"$E2E_TMP/game.log" 2>&1 &
-GAME_PID=$!
+start_game "$dir" --demo demos/last.demo
 game_window >/dev/null
 wait_for 10 is_playing || fail "the demo does not show the game"
 wait_exit 40
@@ -114,8 +112,7 @@ out=$("$SIM" --verify "$dir/demos/last.demo") || fail "the game left with Esc do
 
 # A file that is no demo: a message box, then exit code 2.
 printf 'step 1 E\n' >"$E2E_TMP/foreign.demo"
-(cd "$dir" && exec "$KELVADO" --demo "$E2E_TMP/foreign.demo") >"$E2E_TMP/game.log" 2>&1 &
-GAME_PID=$!
+start_game "$dir" --demo "$E2E_TMP/foreign.demo"
 box=$(message_box)
 xdotool key --window "$box" Return
 wait_exit 10

@@ -42,14 +42,16 @@ start_display() {
     xset r off 2>/dev/null || true  # no autorepeat: a held key is one press
 }
 
-# start_game [DIR]: runs the game in DIR (default: a fresh copy of the data directory).
+# start_game [DIR [ARGUMENT...]]: runs the game in DIR (default: a fresh copy of the data
+# directory) with the arguments.
 start_game() {
     GAME_DIR=${1:-"$E2E_TMP/game"}
+    shift || true
     mkdir -p "$GAME_DIR"
     for f in "$KELVADO_DATA"/*; do
         [ -e "$GAME_DIR/$(basename "$f")" ] || ln -s "$f" "$GAME_DIR/"
     done
-    (cd "$GAME_DIR" && exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$KELVADO") \
+    (cd "$GAME_DIR" && exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$KELVADO" "$@") \
         >"$E2E_TMP/game.log" 2>&1 &
     GAME_PID=$!
 }

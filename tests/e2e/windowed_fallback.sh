@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A display without a 640 x 480 mode: the game asks whether to run in a window. Yes gives a
-# 640 x 480 window; No ends the program with exit code 0.
+# 640 x 480 window; No ends the program with exit code 0; --window asks nothing.
 source "$(dirname "$0")/lib.sh"
 
 start_display 800 600
@@ -23,4 +23,13 @@ xdotool key --window "$box" Escape
 wait_exit 10
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after No"
 grep -q "Not Supported" "$E2E_TMP/game.log" || fail "the question was not the expected one"
+
+# --window plays in a window straight away: a question would hold the window back.
+start_game "$E2E_TMP/game" --window
+window=$(game_window)
+geometry=$(xwininfo -id "$window" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}')
+[ "$geometry" = "640x480" ] || fail "the --window window's client area is $geometry"
+"$WM_CLOSE" "$window"
+wait_exit 10
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after --window and close"
 echo "windowed fallback: 1 passed, 0 failed"
