@@ -28,5 +28,17 @@ for name in $files; do
         ln -s -- "$file" "$link"
     fi
 done
+# A demo named relative to where the player is, when it is there; else the game's directory.
+after_demo=""
+for arg in "$@"; do
+    shift
+    if [ "$after_demo" ] && [ "${arg#/}" = "$arg" ] && [ -e "$arg" ]; then
+        set -- "$@" "$PWD/$arg"
+    else
+        set -- "$@" "$arg"
+    fi
+    after_demo=""
+    [ "$arg" = "--demo" ] && after_demo=1
+done
 cd -- "$home_dir"
 exec "$prefix/libexec/kelvado/kelvado" "$@"
