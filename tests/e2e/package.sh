@@ -65,4 +65,13 @@ if [ ! -f "$mine/hiscore.dat" ] || [ -L "$mine/hiscore.dat" ]; then fail "the pl
 cmp -s "$mine/hiscore.dat" "$E2E_TMP/table.before" || fail "the player's table changed"
 [ "$(readlink "$mine/plop.wav")" = "$E2E_TMP/my.wav" ] || fail "the player's own link was replaced"
 [ ! -L "$mine/gone.bmp" ] || fail "a link to a data file no longer shipped stayed"
+# The launcher hands its arguments on, a relative demo taken from where it was started (with no
+# display the message box gives way at once to its line on stderr).
+[ "$("$root/usr/games/kelvado" --version)" = "kelvado 0.8" ] || fail "the launcher does not pass --version on"
+printf 'not a demo\n' >"$E2E_TMP/foreign.demo"
+code=0
+(cd "$E2E_TMP" && exec env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/games/kelvado" --demo foreign.demo) \
+    >"$E2E_TMP/launch.log" 2>&1 || code=$?
+[ "$code" = 2 ] && grep -qF "demo $E2E_TMP/foreign.demo:" "$E2E_TMP/launch.log" ||
+    fail "a relative demo through the launcher: exit code $code, $(cat "$E2E_TMP/launch.log")"
 echo "package: 1 passed, 0 failed"
