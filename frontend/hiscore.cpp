@@ -1,9 +1,10 @@
 #include "frontend/hiscore.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "app/textures.h"
 #include "frontend/overlay.h"
 #include "game/state.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -123,23 +125,64 @@ void ReadWords(HighScoreTable* table, const char* text, std::size_t size) {
     }
 }
 
+// The directory part of path ("." for a bare name, "/" for the root); false when too long.
+bool DirectoryOf(const char* path, char* directory, std::size_t room) {
+    const char* slash = std::strrchr(path, '/');
+    if (!slash) return std::snprintf(directory, room, ".") == 1;
+    std::size_t length = static_cast<std::size_t>(slash - path);
+    if (length == 0) length = 1;  // the root
+    if (length >= room) return false;
+    std::memcpy(directory, path, length);
+    directory[length] = '\0';
+    return true;
+}
+
 // fsync of the directory that holds path, so that the rename itself reaches the disk.
 void SyncDirectoryOf(const char* path) {
     char directory[kMaxPath];
-    const char* slash = std::strrchr(path, '/');
-    if (!slash) {
-        std::strcpy(directory, ".");
-    } else {
-        std::size_t length = static_cast<std::size_t>(slash - path);
-        if (length == 0) length = 1;  // the root
-        if (length >= sizeof directory) return;
-        std::memcpy(directory, path, length);
-        directory[length] = '\0';
-    }
-    const int fd = open(directory, O_RDONLY | O_DIRECTORY);
+    if (!DirectoryOf(path, directory, sizeof directory)) return;
+    const int fd = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     fsync(fd);
     close(fd);
+}
+
+// The name the table is really kept under. A player may make hiscore.dat a symbolic link (to a
+// synced folder, say); the replace must then go to the file it names and leave the link, so the
+// links are followed, also to a file not made yet. False for a loop of links or a name too long.
+bool FollowLinks(const char* path, char* target) {
+    if (std::snprintf(target, kMaxPath, "%s", path) >= static_cast<int>(kMaxPath)) return false;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat status;
+        if (lstat(target, &status) != 0) return errno == ENOENT;
+        if (!S_ISLNK(status.st_mode)) return true;
+        char link[kMaxPath];
+        const ssize_t length = readlink(target, link, sizeof link - 1);
+        if (length <= 0) return false;
+        link[length] = '\0';
+        char directory[kMaxPath];
+        if (link[0] == '/') {
+            std::memcpy(target, link, static_cast<std::size_t>(length) + 1);
+        } else {
+            if (!DirectoryOf(target, directory, sizeof directory)) return false;
+            const int written = std::snprintf(target, kMaxPath, "%s/%s", directory, link);
+            if (written < 0 || written >= static_cast<int>(kMaxPath)) return false;
+        }
+    }
+    return false;
+}
+
+// A new file of our own beside target, its name in tempName; -1 when none can be made. An old
+// temporary file, or a link planted under such a name, is never written through.
+int CreateFileBeside(const char* target, char* tempName) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int length = std::snprintf(tempName, kMaxPath, "%s.%d-%d.tmp", target,
+                                         static_cast<int>(getpid()), attempt);
+        if (length < 0 || length >= static_cast<int>(kMaxPath)) return -1;
+        const int fd = open(tempName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -153,29 +196,34 @@ void HighScoreTable::LoadFromText(const char* text, std::size_t size) {
 }
 
 void HighScoreTable::Load(const char* fileName) {
-    std::vector<char> data;
-    if (std::FILE* file = std::fopen(fileName, "rb")) {
-        char chunk[4096];
-        while (data.size() < kMaxFileBytes) {
-            const std::size_t want = std::min(sizeof chunk, kMaxFileBytes - data.size());
-            const std::size_t got = std::fread(chunk, 1, want, file);
-            if (got == 0) break;
-            data.insert(data.end(), chunk, chunk + got);
-        }
-        std::fclose(file);
-    }
-    LoadFromText(data.data(), data.size());
+    // Anything but a regular file loads as a missing one; a huge one is read from its start.
+    std::vector<unsigned char> data;
+    ReadRegularFile(fileName, kMaxFileBytes, Overlong::kKeepStart, &data);
+    LoadFromText(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
 bool HighScoreTable::Save(const char* fileName) const {
     // The new table goes to a file beside the old one and replaces it only once it is whole on
     // the disk, so a crash or a full disk never costs the old records.
-    char tempName[kMaxPath];
-    const int length = std::snprintf(tempName, sizeof tempName, "%s.tmp", fileName);
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof tempName) return false;
+    char target[kMaxPath];
+    if (!FollowLinks(fileName, target)) return false;
+    // Whatever stands there that is not a table (a directory, a FIFO) is left alone.
+    struct stat old;
+    const bool exists = stat(target, &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) return false;
 
-    std::FILE* file = std::fopen(tempName, "wb");
-    if (!file) return false;
+    char tempName[kMaxPath];
+    const int fd = CreateFileBeside(target, tempName);
+    if (fd < 0) return false;
+    // The new file keeps the old one's permissions; a disk that has none refuses, and the table
+    // is saved all the same.
+    if (exists) (void)fchmod(fd, old.st_mode & 07777);
+    std::FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        close(fd);
+        unlink(tempName);
+        return false;
+    }
     bool written = true;
     for (int k = 1; k <= kPlaces && written; ++k) {
         const HighScoreEntry& entry = entries[k];
@@ -185,12 +233,12 @@ bool HighScoreTable::Save(const char* fileName) const {
     }
     written = written && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
     written = std::fclose(file) == 0 && written;
-    if (written) written = std::rename(tempName, fileName) == 0;
+    if (written) written = std::rename(tempName, target) == 0;
     if (!written) {
-        std::remove(tempName);
+        unlink(tempName);
         return false;
     }
-    SyncDirectoryOf(fileName);
+    SyncDirectoryOf(target);
     return true;
 }
 
