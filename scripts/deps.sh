@@ -12,6 +12,8 @@ if [ "${1:-}" = "--tests" ]; then
     libgtest-dev libbenchmark-dev clang libclang-rt-dev
     xvfb xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
     openmpt123 sox python3 desktop-file-utils
+    # SDL's X11 message boxes draw with the X core fonts; without them no box can be shown.
+    xfonts-base
   )
 fi
 
@@ -23,6 +25,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # A fresh machine may still be running its unattended upgrades: wait for the lock.
+  lock=(-o DPkg::Lock::Timeout=600)
+  $sudo apt-get "${lock[@]}" update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get "${lock[@]}" install -y -q --no-install-recommends \
+    "${missing[@]}"
 fi
