@@ -16,7 +16,8 @@ inline float stepAccumulator = 0;
 inline std::uint64_t lastPassTime = 0;
 inline std::uint64_t passStartTime = 0;
 
-// Start-up, the loop and shut-down; returns the process exit code.
+// Start-up, the loop and shut-down; returns the process exit code: 1 when the window could not
+// be made, 0 when the player declined one, else the code the quit message carried.
 int WinMain();
 
 // The pieces of WinMain, for tests that drive the loop one pass at a time.
