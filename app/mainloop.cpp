@@ -104,7 +104,8 @@ int ShutDown() {
 }
 
 int WinMain() {
-    if (!StartUp()) return 0;
+    // No window is a failure, and says so (1), unless the player chose it.
+    if (!StartUp()) return windowedModeDeclined ? 0 : 1;
     while (quitRequested == 0) RunPass();
     return ShutDown();
 }

@@ -18,7 +18,8 @@ inline std::uint64_t passStartTime = 0;
 // Play in a window without asking the display for its full-screen mode (--window).
 inline bool startWindowed = false;
 
-// Start-up, the loop and shut-down; returns the process exit code.
+// Start-up, the loop and shut-down; returns the process exit code: 1 when the window could not
+// be made, 0 when the player declined one, else the code the quit message carried.
 int WinMain();
 
 // The pieces of WinMain, for tests that drive the loop one pass at a time.

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <vector>
 
 #include "frontend/hiscore.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace {
@@ -27,6 +27,8 @@ constexpr std::uint32_t kBitFields = 3;
 // Textures are small; anything beyond these is a damaged or hostile header, not a picture.
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t{1} << 24;
+// The largest picture above at 32 bits a pixel, with room for its headers and colour table.
+constexpr std::size_t kMaxFileBytes = kMaxPixels * 4 + (std::size_t{1} << 16);
 
 constexpr const char* kUnknownFormat = "Unknown DIB file format.";
 constexpr const char* kConversionError = "Image file conversion error.";
@@ -276,43 +278,31 @@ ImageRecord* DecodeBitmap(const unsigned char* data, std::size_t size, const cha
 
 ImageRecord* ReadBitmap(const char* fileName) {
     // The whole file is read into memory and decoded from there.
-    std::error_code error;
-    std::FILE* file =
-        std::filesystem::is_regular_file(fileName, error) ? std::fopen(fileName, "rb") : nullptr;
-    unsigned char* data = nullptr;
-    long size = -1;
-    if (file && std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    bool opened = false;
-    if (size >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-        data =
-            static_cast<unsigned char*>(std::malloc(size > 0 ? static_cast<std::size_t>(size) : 1));
-        if (!data) {
-            std::fclose(file);
+    std::vector<unsigned char> data;
+    switch (ReadRegularFile(fileName, kMaxFileBytes, Overlong::kRefuse, &data)) {
+        case FileRead::kRead:
+            return DecodeBitmap(data.data(), data.size(), fileName);
+        case FileRead::kTooLong:
+            // Far larger than any picture the reader accepts: not one to decode.
+            ShowReaderMessage(kConversionError);
+            return nullptr;
+        case FileRead::kNoMemory:
             ShowReaderMessage(kOutOfMemory);
             return nullptr;
-        }
-        opened = std::fread(data, 1, static_cast<std::size_t>(size), file) ==
-                 static_cast<std::size_t>(size);
+        case FileRead::kNotOpened:
+            break;
     }
-    if (file) std::fclose(file);
-    if (!opened) {
-        std::free(data);
-        char text[1100];
-        std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", fileName);
-        ShowReaderMessage(text);
-        return nullptr;
-    }
-    ImageRecord* image = DecodeBitmap(data, static_cast<std::size_t>(size), fileName);
-    std::free(data);
-    return image;
+    char text[1100];
+    std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", fileName);
+    ShowReaderMessage(text);
+    return nullptr;
 }
 
 ImageRecord* LoadBitmapFile(const char* fileName) {
     if (!fileName) return nullptr;
-    // A missing or unreadable file is quietly skipped; only a damaged one is reported.
-    std::FILE* probe = std::fopen(fileName, "r");
-    if (!probe) return nullptr;
-    std::fclose(probe);
+    // A missing or unreadable file is quietly skipped, and so is anything that is not a regular
+    // file (a directory, a FIFO, a device); only a damaged picture is reported.
+    if (!CanOpenRegularFile(fileName)) return nullptr;
     return ReadBitmap(fileName);
 }
 

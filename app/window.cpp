@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdio>
+
 #include "app/textures.h"
 #include "platform/bass.h"
 #include "render/scene.h"
@@ -32,6 +34,7 @@ bool FailCreation(const char* text) {
 
 bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen) {
     fullscreenMode = fullscreen;
+    windowedModeDeclined = false;
 
     if (!RegisterWindowClass()) {
         ShowCreationError("Failed To Register The Window Class.");
@@ -43,7 +46,18 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
                                       "The Requested Fullscreen Mode Is Not Supported By\nYour "
                                       "Video Card. Use Windowed Mode Instead?",
                                       title, MB_YESNO | MB_ICONEXCLAMATION);
-        if (answer != IDYES) return false;
+        // A question that cannot be shown gets no answer. Being asked only gives the player a
+        // say before the game takes a window; with no way to ask, the game plays rather than
+        // end unseen.
+        if (answer == 0) {
+            std::fprintf(stderr,
+                         "kelvado: the question could not be shown; playing in a %d x %d "
+                         "window\n",
+                         width, height);
+        } else if (answer != IDYES) {
+            windowedModeDeclined = true;
+            return false;
+        }
         fullscreenMode = false;
     }
     if (fullscreenMode) ShowCursor(false);

@@ -11,7 +11,10 @@ inline bool keyDown[256];
 inline WindowHandle windowHandle = nullptr;
 inline DeviceContext deviceContext = nullptr;
 inline RenderContext renderContext = nullptr;
+// The player answered No to playing in a window: no window, by choice rather than by a fault.
+inline bool windowedModeDeclined = false;
 
+// False when there is no window to play in: a fault (already reported) or the player's No.
 bool CreateGameWindow(const char* title, int width, int height, int bits, bool fullscreen);
 void DestroyGameWindow();
 // Handles one window message; the result is 0 for the messages the game handles.

@@ -1,6 +1,5 @@
 #include "frontend/hiscore.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "frontend/overlay.h"
 #include "frontend/savefile.h"
 #include "game/state.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -144,18 +144,10 @@ void HighScoreTable::LoadFromText(const char* text, std::size_t size) {
 }
 
 void HighScoreTable::Load(const char* fileName) {
-    std::vector<char> data;
-    if (std::FILE* file = std::fopen(fileName, "rb")) {
-        char chunk[4096];
-        while (data.size() < kMaxFileBytes) {
-            const std::size_t want = std::min(sizeof chunk, kMaxFileBytes - data.size());
-            const std::size_t got = std::fread(chunk, 1, want, file);
-            if (got == 0) break;
-            data.insert(data.end(), chunk, chunk + got);
-        }
-        std::fclose(file);
-    }
-    LoadFromText(data.data(), data.size());
+    // Anything but a regular file loads as a missing one; a huge one is read from its start.
+    std::vector<unsigned char> data;
+    ReadRegularFile(fileName, kMaxFileBytes, Overlong::kKeepStart, &data);
+    LoadFromText(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
 bool HighScoreTable::Save(const char* fileName) const {

@@ -9,13 +9,13 @@
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/audio_mixer.h"
 #include "platform/bass.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -24,6 +24,12 @@ constexpr int kMaxSamples = 8;
 constexpr int kMaxPlaybacks = 16;  // per sample
 constexpr int kChunkFrames = 512;  // the mixer works through its output in pieces of this size
 constexpr int kDeviceFrames = 1024;
+// The largest files the loaders read: far beyond any real module or effect.
+constexpr std::size_t kMaxMusicFileBytes = std::size_t{64} << 20;
+constexpr std::size_t kMaxSampleFileBytes = std::size_t{16} << 20;
+// A sample is converted to float stereo at the mix rate; a small file of a low rate can grow
+// a hundredfold, so the converted sound has its own bound.
+constexpr std::size_t kMaxSampleMixBytes = std::size_t{64} << 20;
 
 // Handle kinds, kept in the top bits so that a music handle is never taken for a sample.
 constexpr std::uint32_t kKindMusic = 1;
@@ -154,9 +160,11 @@ void SDLCALL FeedDevice(void*, Uint8* stream, int length) {
 }
 
 // Reads the bytes a load call names: a file (offset, then `length` bytes or the rest) or a block
-// of memory. Returns an error code, BASS_OK on success.
+// of memory. A file must be a regular one of at most `limit` bytes; anything else (a directory,
+// a FIFO, a device) does not open, and a longer one is no sound of ours. Returns an error code,
+// BASS_OK on success.
 int ReadSource(BOOL fromMemory, const void* file, std::uint32_t offset, std::uint32_t length,
-               std::vector<unsigned char>& bytes) {
+               std::size_t limit, std::vector<unsigned char>& bytes) {
     if (fromMemory) {
         if (file == nullptr || length == 0) return BASS_ERROR_ILLPARAM;
         const auto* start = static_cast<const unsigned char*>(file) + offset;
@@ -164,20 +172,21 @@ int ReadSource(BOOL fromMemory, const void* file, std::uint32_t offset, std::uin
         return BASS_OK;
     }
     if (file == nullptr) return BASS_ERROR_FILEOPEN;
-    std::FILE* f = std::fopen(static_cast<const char*>(file), "rb");
-    if (f == nullptr) return BASS_ERROR_FILEOPEN;
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-    if (size < 0 || std::fseek(f, static_cast<long>(offset), SEEK_SET) != 0) {
-        std::fclose(f);
-        return BASS_ERROR_FILEOPEN;
+    switch (ReadRegularFile(static_cast<const char*>(file), limit, Overlong::kRefuse, &bytes)) {
+        case FileRead::kRead:
+            break;
+        case FileRead::kNotOpened:
+            return BASS_ERROR_FILEOPEN;
+        case FileRead::kTooLong:
+            return BASS_ERROR_FILEFORM;
+        case FileRead::kNoMemory:
+            return BASS_ERROR_MEM;
     }
-    std::size_t rest = offset < static_cast<unsigned long>(size) ? std::size_t(size) - offset : 0;
-    std::size_t take = length != 0 ? std::min<std::size_t>(length, rest) : rest;
-    bytes.resize(take);
-    std::size_t got = take != 0 ? std::fread(bytes.data(), 1, take, f) : 0;
-    std::fclose(f);
-    if (got != take) return BASS_ERROR_FILEOPEN;
+    const std::size_t from = offset < bytes.size() ? offset : bytes.size();
+    const std::size_t rest = bytes.size() - from;
+    const std::size_t take = length != 0 && length < rest ? length : rest;
+    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(from + take), bytes.end());
+    bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(from));
     return BASS_OK;
 }
 
@@ -296,7 +305,8 @@ HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, std::uint32_t offset, s
                       std::uint32_t flags) {
     if (!initialised) return Fail(BASS_ERROR_INIT);
     std::vector<unsigned char> bytes;
-    if (int error = ReadSource(fromMemory, file, offset, length, bytes); error != BASS_OK)
+    if (int error = ReadSource(fromMemory, file, offset, length, kMaxMusicFileBytes, bytes);
+        error != BASS_OK)
         return Fail(error);
     if (bytes.empty()) return Fail(BASS_ERROR_FILEFORM);
 
@@ -341,7 +351,8 @@ HSAMPLE BASS_SampleLoad(BOOL fromMemory, const void* file, std::uint32_t offset,
     if (!initialised) return Fail(BASS_ERROR_INIT);
     if (maxPlaybacks == 0) return Fail(BASS_ERROR_ILLPARAM);
     std::vector<unsigned char> bytes;
-    if (int error = ReadSource(fromMemory, file, offset, length, bytes); error != BASS_OK)
+    if (int error = ReadSource(fromMemory, file, offset, length, kMaxSampleFileBytes, bytes);
+        error != BASS_OK)
         return Fail(error);
     if (bytes.empty()) return Fail(BASS_ERROR_FILEFORM);
 
@@ -364,8 +375,13 @@ HSAMPLE BASS_SampleLoad(BOOL fromMemory, const void* file, std::uint32_t offset,
         SDL_FreeWAV(wav);
         return Fail(BASS_ERROR_FILEFORM);
     }
+    const std::size_t mixBytes = std::size_t(wavLength) * std::size_t(cvt.len_mult);
+    if (mixBytes > kMaxSampleMixBytes) {
+        SDL_FreeWAV(wav);
+        return Fail(BASS_ERROR_FILEFORM);
+    }
     cvt.len = static_cast<int>(wavLength);
-    cvt.buf = static_cast<Uint8*>(SDL_malloc(std::size_t(wavLength) * std::size_t(cvt.len_mult)));
+    cvt.buf = static_cast<Uint8*>(SDL_malloc(mixBytes));
     if (cvt.buf == nullptr) {
         SDL_FreeWAV(wav);
         return Fail(BASS_ERROR_MEM);

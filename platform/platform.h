@@ -115,7 +115,8 @@ DWORD GetTickCount();  // milliseconds, the game's random seed
 void Sleep(DWORD milliseconds);
 
 // --- Message boxes -----------------------------------------------------------------------------
-// Shows a modal box and waits for the answer (IDOK, IDYES or IDNO).
+// Shows a modal box and waits for the answer (IDOK, IDYES or IDNO); 0 when no box can be shown
+// at all. The text also goes to standard error, so that it is never lost.
 int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned type);
 // The window that has the keyboard focus, or nullptr.
 WindowHandle GetFocus();

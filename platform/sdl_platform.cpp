@@ -172,6 +172,23 @@ int KeepGameEvents(void*, SDL_Event* event) {
     }
 }
 
+// Without a display to reach, SDL falls back on drivers that show nothing (offscreen, dummy)
+// and the game would run unseen. Unless one of them is asked for by name (SDL_VIDEODRIVER, as
+// the tests do), only the drivers that show a window are tried, so that SDL says why none works.
+void AskForARealDisplay() {
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (asked && *asked) return;
+    char drivers[256] = "";
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const char* name = SDL_GetVideoDriver(i);
+        if (!name || SDL_strcasecmp(name, "offscreen") == 0 || SDL_strcasecmp(name, "dummy") == 0)
+            continue;
+        if (drivers[0]) SDL_strlcat(drivers, ",", sizeof drivers);
+        SDL_strlcat(drivers, name, sizeof drivers);
+    }
+    if (drivers[0]) SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers);
+}
+
 std::intptr_t SizeParam(int width, int height) {
     return static_cast<std::intptr_t>((width & 0xFFFF) | ((height & 0xFFFF) << 16));
 }
@@ -182,6 +199,7 @@ bool RegisterWindowClass() {
     // The window closes only when the game says so: a close request is a message to the game.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    AskForARealDisplay();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "kelvado: SDL video: %s\n", SDL_GetError());
         return false;
@@ -390,10 +408,12 @@ int MessageBox(WindowHandle owner, const char* text, const char* caption, unsign
     box.buttons = yesNo ? yesNoButtons : okButtons;
 
     int answer = -1;
-    if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0) {
-        // No way to ask: a question counts as declined.
-        return yesNo ? IDNO : IDOK;
+    if (SDL_ShowMessageBox(&box, &answer) != 0) {
+        // As Win32 does, 0 says that no box could be shown; the text went to standard error.
+        std::fprintf(stderr, "kelvado: no message box could be shown: %s\n", SDL_GetError());
+        return 0;
     }
+    if (answer < 0) return yesNo ? IDNO : IDOK;  // closed without a button
     return answer;
 }
 

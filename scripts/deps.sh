@@ -26,6 +26,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # A fresh machine may still be running its unattended upgrades: wait for the lock.
+  lock=(-o DPkg::Lock::Timeout=600)
+  $sudo apt-get "${lock[@]}" update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get "${lock[@]}" install -y -q --no-install-recommends \
+    "${missing[@]}"
 fi

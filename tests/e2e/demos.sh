@@ -113,8 +113,7 @@ out=$("$SIM" --verify "$dir/demos/last.demo") || fail "the game left with Esc do
 # A file that is no demo: a message box, then exit code 2.
 printf 'step 1 E\n' >"$E2E_TMP/foreign.demo"
 start_game "$dir" --demo "$E2E_TMP/foreign.demo"
-box=$(message_box)
-xdotool key --window "$box" Return
+answer_box "$(box_window Kelvado)" Return
 wait_exit 10
 [ "$EXIT_CODE" = 2 ] || fail "a foreign demo gave exit code $EXIT_CODE"
 grep -q "not a Kelvado demo" "$E2E_TMP/game.log" || fail "the message does not say why"

@@ -28,10 +28,24 @@ fail() {
     exit 1
 }
 
-# start_display WIDTH HEIGHT: a new Xvfb screen on a free display number.
+# stop_display: ends the Xvfb screen started last; DISPLAY still names it.
+stop_display() {
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    fi
+}
+
+# start_display WIDTH HEIGHT [XVFB-OPTION...]: a new Xvfb screen on a free display number, in
+# place of the one started before.
 start_display() {
-    local numberFile="$E2E_TMP/display"
-    Xvfb -displayfd 3 -screen 0 "${1}x${2}x24" -nolisten tcp 3>"$numberFile" 2>"$E2E_TMP/xvfb.log" &
+    local numberFile="$E2E_TMP/display" width=$1 height=$2
+    shift 2
+    stop_display
+    rm -f "$numberFile"
+    Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp "$@" 3>"$numberFile" \
+        2>"$E2E_TMP/xvfb.log" &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$numberFile" ] && break
@@ -43,7 +57,7 @@ start_display() {
 }
 
 # start_game [DIR [ARGUMENT...]]: runs the game in DIR (default: a fresh copy of the data
-# directory) with the arguments.
+# directory) with the arguments, and with GAME_PATH, when set, as its PATH.
 start_game() {
     GAME_DIR=${1:-"$E2E_TMP/game"}
     shift || true
@@ -51,7 +65,9 @@ start_game() {
     for f in "$KELVADO_DATA"/*; do
         [ -e "$GAME_DIR/$(basename "$f")" ] || ln -s "$f" "$GAME_DIR/"
     done
-    (cd "$GAME_DIR" && exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" "$KELVADO" "$@") \
+    (cd "$GAME_DIR" &&
+        exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" PATH="${GAME_PATH:-$PATH}" \
+            "$KELVADO" "$@") \
         >"$E2E_TMP/game.log" 2>&1 &
     GAME_PID=$!
 }
@@ -68,17 +84,23 @@ game_window() {
     echo "$id"
 }
 
-# message_box: waits for the game's message box (SDL's own X window, found by its title "Kelvado"
-# in the window tree) and prints its id.
-message_box() {
+# box_window TITLE: waits for one of SDL's message boxes, found by its title in the window tree
+# (xdotool does not find it), and prints its id.
+box_window() {
     local id=""
     for _ in $(seq 100); do
-        id=$(xwininfo -root -tree | awk '/"Kelvado"/ {print $1; exit}')
+        id=$(xwininfo -root -tree | awk -v title="\"$1\":" '$2 == title {print $1; exit}')
         [ -n "$id" ] && break
         sleep 0.1
     done
-    [ -n "$id" ] || fail "no message box appeared"
+    [ -n "$id" ] || fail "no message box \"$1\" was shown"
     echo "$id"
+}
+
+# answer_box ID KEY: Return for the first button, Escape for the last.
+answer_box() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    xdotool key --window "$1" "$2"
 }
 
 # wait_exit SECONDS: waits for the game to end and sets EXIT_CODE. Not in a subshell: only the

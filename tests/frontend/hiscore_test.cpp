@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -9,8 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -82,10 +85,15 @@ class HighScoreFileTest : public testing::Test {
         dir = pattern;
         path = dir + "/hiscore.dat";
     }
-    void TearDown() override {
-        std::remove(path.c_str());
-        std::remove((path + ".tmp").c_str());
-        rmdir(dir.c_str());
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    // The names in the directory, sorted: no temporary file may stay behind.
+    std::string Listing(const std::string& of) const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(of))
+            names.insert(entry.path().filename().string());
+        std::string out;
+        for (const std::string& name : names) out += name + " ";
+        return out;
     }
     std::string dir;
     std::string path;
@@ -145,7 +153,7 @@ TEST_F(HighScoreFileTest, SavedFileHasTheExactLayoutAndNoTemporaryFileStays) {
     std::string expected = "ANNA\r\n1200\r\nBOB\r\n800\r\n\r\n-5\r\n";
     for (int k = 4; k <= 9; ++k) expected += "\r\n0\r\n";
     EXPECT_EQ(ReadFile(path), expected);
-    EXPECT_NE(access((path + ".tmp").c_str(), F_OK), 0);
+    EXPECT_EQ(Listing(dir), "hiscore.dat ");
 }
 
 TEST_F(HighScoreFileTest, WhatTheGameSavesLoadsBackTheSame) {
@@ -268,6 +276,57 @@ TEST_F(HighScoreFileTest, MissingEmptyAndHugeFilesLoad) {
 
     table.Load(dir.c_str());  // a directory, not a file
     EXPECT_EQ(Describe(table), Describe(HighScoreTable{}));
+
+    // A FIFO with no writer: an ordinary open would wait for ever.
+    std::remove(path.c_str());
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    table = TableOf({Entry("OLD", 5)});
+    table.Load(path.c_str());
+    EXPECT_EQ(Describe(table), Describe(HighScoreTable{}));
+}
+
+TEST_F(HighScoreFileTest, SavingThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
+    const HighScoreTable table = TableOf({Entry("ANNA", 1200), Entry("BOB", 800)});
+    const std::string synced = dir + "/synced";
+    ASSERT_TRUE(std::filesystem::create_directory(synced));
+    const std::string kept = synced + "/table.dat";
+    WriteFile(kept, "OLD\r\n5\r\n");
+    ASSERT_EQ(chmod(kept.c_str(), 0640), 0);
+
+    ASSERT_EQ(symlink("synced/table.dat", path.c_str()), 0);
+    ASSERT_TRUE(table.Save(path.c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    HighScoreTable loaded{};
+    loaded.Load(kept.c_str());
+    EXPECT_EQ(Describe(loaded), Describe(table));
+    EXPECT_EQ(Listing(synced), "table.dat ");
+    struct stat status {};
+    ASSERT_EQ(stat(kept.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+
+    // A link to a file not made yet (a link to a link to it, absolute): the file is made.
+    std::remove(path.c_str());
+    std::remove(kept.c_str());
+    ASSERT_EQ(symlink(kept.c_str(), (dir + "/second").c_str()), 0);
+    ASSERT_EQ(symlink("second", path.c_str()), 0);
+    ASSERT_TRUE(table.Save(path.c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    loaded = HighScoreTable{};
+    loaded.Load(path.c_str());
+    EXPECT_EQ(Describe(loaded), Describe(table));
+
+    // Links to what is no table, and a loop of links: nothing is written anywhere.
+    std::remove(kept.c_str());
+    ASSERT_EQ(mkfifo(kept.c_str(), 0600), 0);
+    EXPECT_FALSE(table.Save(path.c_str()));
+    std::remove(path.c_str());
+    ASSERT_EQ(symlink("synced", path.c_str()), 0);
+    EXPECT_FALSE(table.Save(path.c_str()));
+    EXPECT_EQ(Listing(synced), "table.dat ");
+    std::remove(path.c_str());
+    ASSERT_EQ(symlink("hiscore.dat", path.c_str()), 0);
+    EXPECT_FALSE(table.Save(path.c_str()));
+    EXPECT_EQ(Listing(dir), "hiscore.dat second synced ");
 }
 
 TEST_F(HighScoreFileTest, AFailedSaveLeavesTheOldFileWhole) {
@@ -290,7 +349,7 @@ TEST_F(HighScoreFileTest, AFailedSaveLeavesTheOldFileWhole) {
 
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadFile(path), oldBytes);
-    EXPECT_NE(access((path + ".tmp").c_str(), F_OK), 0);
+    EXPECT_EQ(Listing(dir), "hiscore.dat ");
     EXPECT_STREQ(table.entries[1].name, "LONGNAMEXYZ");  // the new entry stays in memory
 
     // A directory that does not exist: nothing is written, nothing is reported.

@@ -31,18 +31,23 @@ TEST_F(WindowTest, FullScreenHidesTheCursorAndShutDownRestoresEverything) {
 }
 
 TEST_F(WindowTest, RefusedDisplayModeAsksForAWindow) {
-    fake::state.refuseDisplayMode = true;
-    fake::state.answers = {IDYES};
-    ASSERT_TRUE(CreateGameWindow("Kelvado", 640, 480, 32, true));
-    ASSERT_EQ(fake::state.boxes.size(), 1u);
-    EXPECT_EQ(fake::state.boxes[0].text, kQuestion);
-    EXPECT_EQ(fake::state.boxes[0].caption, "Kelvado");
-    EXPECT_EQ(fake::state.boxes[0].type, MB_YESNO | MB_ICONEXCLAMATION);
-    EXPECT_FALSE(fullscreenMode);
-    EXPECT_FALSE(fake::state.windowFullscreen);
-    EXPECT_TRUE(fake::state.cursorShown);
-    EXPECT_EQ(fake::state.windowWidth, 640);
-    EXPECT_EQ(fake::state.windowHeight, 480);
+    // Yes, or no box at all (0): both play in a window.
+    for (const int answer : {IDYES, 0}) {
+        fake::Reset();
+        fake::state.refuseDisplayMode = true;
+        fake::state.answers = {answer};
+        ASSERT_TRUE(CreateGameWindow("Kelvado", 640, 480, 32, true)) << answer;
+        ASSERT_EQ(fake::state.boxes.size(), 1u);
+        EXPECT_EQ(fake::state.boxes[0].text, kQuestion);
+        EXPECT_EQ(fake::state.boxes[0].caption, "Kelvado");
+        EXPECT_EQ(fake::state.boxes[0].type, MB_YESNO | MB_ICONEXCLAMATION);
+        EXPECT_FALSE(fullscreenMode);
+        EXPECT_FALSE(fake::state.windowFullscreen);
+        EXPECT_TRUE(fake::state.cursorShown);
+        EXPECT_EQ(fake::state.windowWidth, 640);
+        EXPECT_EQ(fake::state.windowHeight, 480);
+        DestroyGameWindow();
+    }
 }
 
 TEST_F(WindowTest, DecliningTheWindowEndsTheProgramQuietly) {
@@ -68,7 +73,7 @@ TEST_F(WindowTest, CreationFailuresAreReportedAfterReleasingWhatWasMade) {
     for (const Case& c : cases) {
         fake::Reset();
         fake::state.*(c.failure) = true;
-        EXPECT_EQ(WinMain(), 0) << c.message;
+        EXPECT_EQ(WinMain(), 1) << c.message;
         ASSERT_EQ(fake::state.boxes.size(), 1u) << c.message;
         EXPECT_EQ(fake::state.boxes[0].text, c.message);
         EXPECT_EQ(fake::state.boxes[0].caption, "ERROR");

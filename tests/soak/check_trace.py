@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks kelvado-sim output from a soak: every number finite, the worm table never overrun.
 
-Usage: check_trace.py TRACE [--require-records N]
-Prints one summary line; exits 1 on the first violation (with the line number).
+Usage: check_trace.py TRACE
+Prints one summary line with the longest worm; exits 1 on the first violation (with the line
+number).
 """
 import math
 import sys
@@ -15,9 +16,6 @@ def main():
     if not args:
         sys.exit(__doc__)
     path = args[0]
-    require = None
-    if len(args) == 3 and args[1] == "--require-records":
-        require = int(args[2])
     steps = play = resets = 0
     max_records = 0
     max_score = 0
@@ -54,9 +52,7 @@ def main():
                 elif fields["mode"] not in ("0", "2"):
                     sys.exit(f"line {number}: mode={fields['mode']}")
     print(f"steps {steps}, play steps {play} ({play / 40 / 60:.1f} min of game time), "
-          f"resets {resets}, max records {max_records}, max score {max_score}")
-    if require is not None and max_records < require:
-        sys.exit(f"the worm never reached {require} records (max {max_records})")
+          f"resets {resets}, longest worm {max_records} records, max score {max_score}")
 
 
 if __name__ == "__main__":

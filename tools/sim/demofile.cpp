@@ -1,13 +1,10 @@
 #include "tools/sim/demofile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "platform/files.h"
 #include "tools/sim/script.h"
 
 namespace sim {
@@ -262,33 +259,16 @@ bool WriteDemoText(std::FILE* out, const DemoGame& game, const DemoHeader& heade
 }
 
 bool ReadDemoFile(const char* path, std::string* text, std::string* error) {
-    // Not blocking on a pipe or a device that was named by mistake; only a regular file is read.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return (*error = std::strerror(errno), false);
-    struct stat info;
-    bool ok = fstat(fd, &info) == 0;
-    if (!ok) {
-        *error = std::strerror(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        ok = false;
-        *error = "not a regular file";
-    } else if (static_cast<std::uintmax_t>(info.st_size) > kMaxDemoBytes) {
-        ok = false;
-        *error = "too large for a demo";
+    std::vector<unsigned char> bytes;
+    switch (ReadRegularFile(path, kMaxDemoBytes, Overlong::kRefuse, &bytes)) {
+        case FileRead::kRead:
+            text->assign(bytes.begin(), bytes.end());
+            return true;
+        case FileRead::kNotOpened: *error = "cannot be read as a regular file"; break;
+        case FileRead::kTooLong: *error = "too large for a demo"; break;
+        case FileRead::kNoMemory: *error = "no memory to read it"; break;
     }
-    if (ok) {
-        text->assign(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t done = 0;
-        while (done < text->size()) {
-            const ssize_t got = read(fd, text->data() + done, text->size() - done);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) break;
-            done += static_cast<std::size_t>(got);
-        }
-        text->resize(done);  // a file that shrank while read is taken as it was read
-    }
-    close(fd);
-    return ok;
+    return false;
 }
 
 }  // namespace sim

@@ -1,0 +1,25 @@
+// Reading the files the game finds beside it. Anything may stand under a data file's name: a
+// directory, a FIFO, a device, a sparse file of gigabytes. Only a regular file is read, opening
+// never waits (a FIFO without a writer would block an ordinary open for ever), and no more than
+// a bound is ever read or allocated.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+enum class FileRead {
+    kRead,       // *bytes holds the file (or its first `limit` bytes, see Overlong)
+    kNotOpened,  // missing, not a regular file, or unreadable
+    kTooLong,    // more than `limit` bytes (refused); *bytes is empty
+    kNoMemory,   // no room for the bytes; *bytes is empty
+};
+
+// What a file longer than the limit gives: refused unread, or its first `limit` bytes.
+enum class Overlong { kRefuse, kKeepStart };
+
+// The bytes of the regular file at path, at most `limit` of them.
+FileRead ReadRegularFile(const char* path, std::size_t limit, Overlong overlong,
+                         std::vector<unsigned char>* bytes);
+
+// Whether path opens for reading as a regular file; nothing is read.
+bool CanOpenRegularFile(const char* path);
