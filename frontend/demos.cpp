@@ -16,7 +16,7 @@
 #include "frontend/savefile.h"
 #include "game/demo.h"
 #include "platform/platform.h"
-#include "tools/sim/demofile.h"
+#include "game/demofile.h"
 
 namespace {
 

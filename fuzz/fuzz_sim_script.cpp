@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "tools/sim/demofile.h"
-#include "tools/sim/script.h"
+#include "game/demofile.h"
+#include "game/script.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 //   kelvado-sim < SCRIPT          runs the script, printing the state after every step
 //   kelvado-sim --verify DEMO     replays a demo and checks that it ends as it states
 //
-// The script language is in tools/sim/script.h. The whole script is checked before anything
+// The script language is in game/script.h. The whole script is checked before anything
 // runs, so a malformed line stops the simulator with no partial run: a message naming the line
 // on stderr and exit code 2. Output: a "reset" line whenever ResetGame runs, a "step" line after
 // every update.
@@ -17,8 +17,8 @@
 #include "game/demo.h"
 #include "game/host.h"
 #include "game/state.h"
-#include "tools/sim/demofile.h"
-#include "tools/sim/script.h"
+#include "game/demofile.h"
+#include "game/script.h"
 #include "tools/sim/sim_shell.h"
 
 namespace {

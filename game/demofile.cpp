@@ -1,11 +1,11 @@
-#include "tools/sim/demofile.h"
+#include "game/demofile.h"
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "platform/files.h"
-#include "tools/sim/script.h"
+#include "game/script.h"
 
 namespace sim {
 

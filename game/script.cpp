@@ -1,4 +1,4 @@
-#include "tools/sim/script.h"
+#include "game/script.h"
 
 #include <charconv>
 #include <cmath>
