@@ -26,7 +26,7 @@ echo "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 # on its own Xvfb screen, as a player would start it.
 game=$(mktemp -d)
 cp "$build"/data/* "$game/"
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$game/.display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$game/.display" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$game"' EXIT
 for _ in $(seq 100); do [ -s "$game/.display" ] && break; sleep 0.1; done

@@ -44,8 +44,11 @@ start_display() {
     shift 2
     stop_display
     rm -f "$numberFile"
-    Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp "$@" 3>"$numberFile" \
-        2>"$E2E_TMP/xvfb.log" &
+    # -noreset: by default the server resets when its last client leaves and refuses connections
+    # meanwhile, so a game started just as another client (the last game, xdotool) went away
+    # could now and then find no display at all.
+    Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp -noreset "$@" \
+        3>"$numberFile" 2>"$E2E_TMP/xvfb.log" &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$numberFile" ] && break
