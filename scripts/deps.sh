@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the game and its tests need, when any is missing.
+#   scripts/deps.sh           the game
+#   scripts/deps.sh --web     the game and its web build (Emscripten)
+#   scripts/deps.sh --tests   everything, the web build and the browser tests included
 set -euo pipefail
 
 packages=(
@@ -8,6 +11,10 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   dpkg-dev librsvg2-bin  # the package: hardening flags, its dependencies, the icons
 )
+if [ "${1:-}" = "--web" ] || [ "${1:-}" = "--tests" ]; then
+  # Emscripten's JavaScript optimiser needs acorn, which Debian keeps under /usr/share/nodejs.
+  packages+=(emscripten node-acorn)
+fi
 if [ "${1:-}" = "--tests" ]; then
   # xfonts-base: SDL's X11 message box draws with the X core fonts; without them it cannot open.
   packages+=(
@@ -15,6 +22,7 @@ if [ "${1:-}" = "--tests" ]; then
     xvfb xfonts-base xdotool x11-utils x11-xserver-utils imagemagick libx11-dev
     openmpt123 sox python3 desktop-file-utils
     lintian appstream  # the package test
+    chromium  # the browser tests, headless with software WebGL
   )
 fi
 
