@@ -1,6 +1,8 @@
 #include "game/script.h"
 
-#include <charconv>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <cmath>
 #include <vector>
 
@@ -39,11 +41,15 @@ bool ParseUint32(const std::string& text, std::uint32_t* value) {
 
 // A finite float as the demo writer prints it ("%.9g" gives back every float exactly).
 bool ParseFloat(const std::string& text, float* value) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    float parsed = 0.0f;
-    const std::from_chars_result result = std::from_chars(begin, end, parsed);
-    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed)) return false;
+    // strtof, not std::from_chars: the web build's C++ library has no floating-point from_chars.
+    // Leading blanks and hexadecimal forms, which strtof would take, are not the writer's.
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
+    if (text.find_first_of("xXpP") != std::string::npos) return false;
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const float parsed = std::strtof(begin, &end);
+    if (end != begin + text.size() || errno == ERANGE || !std::isfinite(parsed)) return false;
     *value = parsed;
     return true;
 }
