@@ -4,6 +4,8 @@
 #   platform/  the system layer: only itself
 #   SDL and libopenmpt only in platform/; tests may use them to check data on their own, but not
 #   the fake platform in tests/support, which stands in for platform/.
+#   Emscripten and WebGL only in the web platform, platform/web/ and platform/webgl/; the page's
+#   own C++ (web/) reaches the game through its headers like any other caller.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 2
 sources=(--include='*.c' --include='*.cc' --include='*.cpp' --include='*.h' --include='*.hpp')
@@ -28,4 +30,11 @@ mapfile -t others < <(find . -mindepth 1 -maxdepth 1 -type d ! -name '.*' ! -nam
 fail "SDL or libopenmpt headers outside platform/" \
     "$(grep -rnE "${sources[@]}" "${include}[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" "${others[@]}" \
         tests/support)"
+fail "Emscripten or WebGL headers outside platform/web/ and platform/webgl/" \
+    "$(grep -rnE "${sources[@]}" "${include}[<\"](emscripten|GLES[0-9]*/|webgl/)" . \
+        --exclude-dir='build*' --exclude-dir=node_modules --exclude-dir=.git |
+        grep -vE '^\./platform/(web|webgl)/')"
+fail "the web platform includes SDL or libopenmpt" \
+    "$(grep -rnE "${sources[@]}" "${include}[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" platform/web \
+        platform/webgl platform/dib.cpp)"
 exit $status

@@ -1,0 +1,392 @@
+// The page around the game: fetches the data files, keeps the records in IndexedDB, turns the
+// page's key events into the game's virtual-key messages, shows the game's message boxes, and
+// offers the table and the demos for download and upload.
+import {ChiptuneJsPlayer} from "./chiptune3.js";
+import createKelvado from "./kelvado-game.js";
+
+const kDataFiles = [
+  "texture.bmp", "matohanta.bmp", "puutexture.bmp", "valo.bmp", "font1.bmp", "font1mask.bmp",
+  "art_matopaa.bmp", "art_matopaamask.bmp", "alku.bmp", "sky.bmp", "Kv_play.xm", "plop.wav",
+];
+const kGameDir = "/game";
+const kWatchKey = "kelvado-watch";
+const $ = (id) => document.getElementById(id);
+const canvas = $("canvas");
+
+function status(text) {
+  $("status").textContent = text;
+}
+
+// --- Records: hiscore.dat and demos/, kept in IndexedDB --------------------------------------
+const records = {
+  db: null,
+  pending: new Set(),
+  warned: false,
+};
+
+function isRecord(path) {
+  return path === "hiscore.dat" || /^demos\/[^/]+\.demo$/.test(path);
+}
+
+function warnStorage(error) {
+  if (records.warned) return;
+  records.warned = true;
+  console.warn(`kelvado: the browser did not keep the records: ${error}`);
+}
+
+function openRecords() {
+  return new Promise((resolve) => {
+    let request;
+    try {
+      request = indexedDB.open("kelvado", 1);
+    } catch (error) {
+      warnStorage(error);
+      resolve(null);
+      return;
+    }
+    request.onupgradeneeded = () => request.result.createObjectStore("records");
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = () => {
+      warnStorage(request.error);
+      resolve(null);
+    };
+  });
+}
+
+function readAllRecords(db) {
+  return new Promise((resolve) => {
+    if (!db) {
+      resolve([]);
+      return;
+    }
+    const found = [];
+    const request = db.transaction("records").objectStore("records").openCursor();
+    request.onsuccess = () => {
+      const cursor = request.result;
+      if (!cursor) {
+        resolve(found);
+        return;
+      }
+      found.push([cursor.key, cursor.value]);
+      cursor.continue();
+    };
+    request.onerror = () => {
+      warnStorage(request.error);
+      resolve(found);
+    };
+  });
+}
+
+function changeRecord(path, bytes) {
+  if (!records.db) return;
+  const done = new Promise((resolve) => {
+    try {
+      const transaction = records.db.transaction("records", "readwrite");
+      const store = transaction.objectStore("records");
+      if (bytes) {
+        store.put(bytes, path);
+      } else {
+        store.delete(path);
+      }
+      transaction.oncomplete = () => resolve();
+      transaction.onerror = transaction.onabort = () => {
+        warnStorage(transaction.error);
+        resolve();
+      };
+    } catch (error) {
+      warnStorage(error);
+      resolve();
+    }
+  });
+  records.pending.add(done);
+  done.then(() => records.pending.delete(done));
+}
+
+// The game replaces its files by writing a temporary file and renaming it, and deletes demos
+// that have left the table; each finished rename or delete of a record is mirrored.
+function mirrorRecords(FS) {
+  const relative = (path) => (path.startsWith(kGameDir + "/") ? path.slice(kGameDir.length + 1) : null);
+  const rename = FS.rename;
+  FS.rename = (from, to) => {
+    rename.call(FS, from, to);
+    const source = relative(from);
+    const target = relative(to);
+    if (isRecord(source)) changeRecord(source, null);
+    if (isRecord(target)) changeRecord(target, FS.readFile(to));
+  };
+  const unlink = FS.unlink;
+  FS.unlink = (path) => {
+    unlink.call(FS, path);
+    const name = relative(path);
+    if (isRecord(name)) changeRecord(name, null);
+  };
+}
+
+// --- Keys ---------------------------------------------------------------------------------------
+const kCodes = {
+  Backspace: 0x08, Tab: 0x09, Enter: 0x0d, NumpadEnter: 0x0d, ShiftLeft: 0x10, ShiftRight: 0x10,
+  ControlLeft: 0x11, ControlRight: 0x11, Pause: 0x13, CapsLock: 0x14, Escape: 0x1b, Space: 0x20,
+  PageUp: 0x21, PageDown: 0x22, End: 0x23, Home: 0x24, ArrowLeft: 0x25, ArrowUp: 0x26,
+  ArrowRight: 0x27, ArrowDown: 0x28, Insert: 0x2d, Delete: 0x2e, Numpad0: 0x60,
+  NumpadMultiply: 0x6a, NumpadAdd: 0x6b, NumpadSubtract: 0x6d, NumpadDecimal: 0x6e,
+  NumpadDivide: 0x6f,
+};
+
+// Letters follow the keyboard layout and digits the key position, as the desktop game's do.
+function virtualKeyOf(event) {
+  if (event.key && event.key.length === 1 && /[a-z]/i.test(event.key)) {
+    return event.key.toUpperCase().charCodeAt(0);
+  }
+  const code = event.code || "";
+  let m;
+  if ((m = /^Key([A-Z])$/.exec(code))) return m[1].charCodeAt(0);
+  if ((m = /^Digit([0-9])$/.exec(code))) return m[1].charCodeAt(0);
+  if ((m = /^F([0-9]+)$/.exec(code)) && +m[1] >= 1 && +m[1] <= 12) return 0x70 + (+m[1] - 1);
+  if ((m = /^Numpad([1-9])$/.exec(code))) return 0x60 + +m[1];
+  return kCodes[code] || 0;
+}
+
+const keys = {
+  messages: [],
+  held: new Map(),  // event.code -> virtual key
+};
+
+function keyIsDown(virtualKey) {
+  for (const held of keys.held.values()) if (held === virtualKey) return true;
+  return false;
+}
+
+function releaseAllKeys() {
+  for (const virtualKey of keys.held.values()) keys.messages.push([0x0101, virtualKey]);
+  keys.held.clear();
+}
+
+function isFormControl(target) {
+  return target instanceof HTMLElement && /^(INPUT|BUTTON|SELECT|TEXTAREA|LABEL)$/.test(target.tagName);
+}
+
+addEventListener("keydown", (event) => {
+  if ($("message").open || isFormControl(event.target)) return;
+  const virtualKey = virtualKeyOf(event);
+  if (virtualKey === 0) return;
+  // The page must not scroll or go back; the browser's own shortcuts keep working.
+  const browserKey = event.ctrlKey || event.metaKey || event.altKey || /^F[0-9]+$/.test(event.code);
+  if (!browserKey) event.preventDefault();
+  if (event.repeat) return;
+  keys.held.set(event.code || event.key, virtualKey);
+  keys.messages.push([0x0100, virtualKey]);
+});
+
+addEventListener("keyup", (event) => {
+  const id = event.code || event.key;
+  const virtualKey = keys.held.get(id);
+  if (virtualKey === undefined) return;
+  keys.held.delete(id);
+  keys.messages.push([0x0101, virtualKey]);
+});
+
+addEventListener("blur", releaseAllKeys);
+
+// --- Message boxes --------------------------------------------------------------------------
+function showMessage(caption, text, yesNo) {
+  const dialog = $("message");
+  $("message-caption").textContent = caption;
+  $("message-text").textContent = text;
+  const buttons = $("message-buttons");
+  buttons.replaceChildren();
+  const answers = yesNo ? [["Yes", 6], ["No", 7]] : [["OK", 1]];
+  for (const [label, answer] of answers) {
+    const button = document.createElement("button");
+    button.textContent = label;
+    button.value = String(answer);
+    buttons.append(button);
+  }
+  releaseAllKeys();
+  return new Promise((resolve) => {
+    dialog.returnValue = "";
+    dialog.addEventListener("close", () => {
+      canvas.focus();
+      // Esc, or closed without a button: No for a question, OK for a message.
+      resolve(+dialog.returnValue || (yesNo ? 7 : 1));
+    }, {once: true});
+    dialog.showModal();
+    buttons.firstChild.focus();
+  });
+}
+
+// --- Files of the player ----------------------------------------------------------------------
+function download(module, path, name) {
+  let bytes;
+  try {
+    bytes = module.FS.readFile(`${kGameDir}/${path}`);
+  } catch (error) {
+    status(`There is no ${path} yet.`);
+    return;
+  }
+  const link = document.createElement("a");
+  link.href = URL.createObjectURL(new Blob([bytes], {type: "application/octet-stream"}));
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  canvas.focus();
+}
+
+function toBase64(bytes) {
+  let text = "";
+  for (let i = 0; i < bytes.length; i += 0x8000) {
+    text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+  }
+  return btoa(text);
+}
+
+function fromBase64(text) {
+  return Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+}
+
+// A demo to watch is handed over the reload, so that it starts a fresh game as --demo does.
+function watchDemo(bytes) {
+  sessionStorage.setItem(kWatchKey, toBase64(bytes));
+  const url = new URL(location.href);
+  url.searchParams.delete("demo");
+  location.replace(url);
+}
+
+async function demoToWatch() {
+  const kept = sessionStorage.getItem(kWatchKey);
+  if (kept !== null) {
+    sessionStorage.removeItem(kWatchKey);
+    return fromBase64(kept);
+  }
+  const param = new URL(location.href).searchParams.get("demo");
+  if (!param) return null;
+  const url = new URL(param, location.href);
+  if (url.origin !== location.origin) {
+    status("A demo is watched only from this site.");
+    return null;
+  }
+  const response = await fetch(url);
+  if (!response.ok) {
+    status(`The demo ${param} could not be fetched (${response.status}).`);
+    return null;
+  }
+  return new Uint8Array(await response.arrayBuffer());
+}
+
+// --- Start --------------------------------------------------------------------------------------
+async function fetchData() {
+  return Promise.all(kDataFiles.map(async (name) => {
+    try {
+      const response = await fetch(name);
+      if (!response.ok) return [name, null];
+      return [name, new Uint8Array(await response.arrayBuffer())];
+    } catch (error) {
+      return [name, null];
+    }
+  }));
+}
+
+async function start() {
+  const [data, db, watched] = await Promise.all([fetchData(), openRecords(), demoToWatch()]);
+  records.db = db;
+  const kept = await readAllRecords(db);
+  const args = watched ? ["--demo", "watch.demo"] : [];
+
+  const module = {
+    canvas,
+    arguments: args,
+    print: (line) => console.log(line),
+    printErr: (line) => console.error(line),
+    kelvado: {
+      messages: keys.messages,
+      keyIsDown,
+      showMessage,
+      recordsStored: () => Promise.all([...records.pending]),
+      ChiptuneJsPlayer,
+    },
+    preRun: [(m) => {
+      const FS = m.FS;
+      FS.mkdir(kGameDir);
+      FS.mkdir(`${kGameDir}/demos`);
+      // A data file missing from the site is missing for the game too.
+      for (const [name, bytes] of data) if (bytes) FS.writeFile(`${kGameDir}/${name}`, bytes);
+      for (const [path, bytes] of kept) if (isRecord(path)) FS.writeFile(`${kGameDir}/${path}`, bytes);
+      if (watched) FS.writeFile(`${kGameDir}/watch.demo`, watched);
+      FS.chdir(kGameDir);
+      mirrorRecords(FS);
+    }],
+    onExit: () => {
+      clearInterval(outcomeTimer);
+      showOutcome();
+      $("ended").hidden = false;
+    },
+  };
+  let game = null;
+  const showOutcome = () => {
+    if (!game || !watched) return;
+    const text = game.UTF8ToString(game._kelvado_watched_outcome());
+    if (text) $("outcome").textContent = text;
+  };
+  const outcomeTimer = setInterval(showOutcome, 100);
+  game = await createKelvado(module);
+  window.kelvado = game;  // for the console and the browser tests
+
+  $("download-table").onclick = () => download(game, "hiscore.dat", "hiscore.dat");
+  $("download-demo").onclick = () => download(game, "demos/last.demo", "last.demo");
+  $("import-table").onchange = async (event) => {
+    const file = event.target.files[0];
+    event.target.value = "";
+    if (!file) return;
+    const path = "/tmp/imported-hiscore.dat";
+    game.FS.writeFile(path, new Uint8Array(await file.arrayBuffer()));
+    const result = game.ccall("kelvado_import_table", "number", ["string"], [path]);
+    game.FS.unlink(path);
+    if (result === 1) {
+      await Promise.all([...records.pending]);
+      location.reload();
+    } else {
+      await showMessage("Import", result === 0
+        ? `${file.name} is not a high-score table that can be read. Nothing was changed.`
+        : "The table could not be saved. Nothing was changed.", false);
+    }
+  };
+  $("watch-demo").onchange = async (event) => {
+    const file = event.target.files[0];
+    if (file) watchDemo(new Uint8Array(await file.arrayBuffer()));
+  };
+}
+
+$("fullscreen").onclick = () => {
+  $("screen").requestFullscreen().catch((error) => status(`Full screen was refused: ${error.message}`));
+  canvas.focus();
+};
+
+const playAgain = () => {
+  const url = new URL(location.href);
+  url.searchParams.delete("demo");
+  location.replace(url);
+};
+$("ended").onclick = playAgain;
+addEventListener("keydown", (event) => {
+  if (!$("ended").hidden && event.key === "Enter") playAgain();
+});
+
+// Dropping a demo anywhere on the page watches it.
+addEventListener("dragover", (event) => event.preventDefault());
+addEventListener("drop", async (event) => {
+  event.preventDefault();
+  const file = event.dataTransfer.files[0];
+  if (file) watchDemo(new Uint8Array(await file.arrayBuffer()));
+});
+
+// A tab closed during a game keeps its demo, as a closed window does.
+addEventListener("pagehide", () => {
+  if (window.kelvado) window.kelvado._kelvado_page_closing();
+});
+
+canvas.addEventListener("pointerdown", () => canvas.focus());
+start().catch((error) => {
+  console.error(error);
+  status(`Kelvado could not start: ${error.message || error}`);
+});
