@@ -105,7 +105,11 @@ function changeRecord(path, bytes) {
 // The game replaces its files by writing a temporary file and renaming it, and deletes demos
 // that have left the table; each finished rename or delete of a record is mirrored.
 function mirrorRecords(FS) {
-  const relative = (path) => (path.startsWith(kGameDir + "/") ? path.slice(kGameDir.length + 1) : null);
+  // The calls see paths as the game gave them, relative to its directory or not.
+  const relative = (path) => {
+    const absolute = path.startsWith("/") ? path : `${FS.cwd()}/${path}`;
+    return absolute.startsWith(kGameDir + "/") ? absolute.slice(kGameDir.length + 1) : null;
+  };
   const rename = FS.rename;
   FS.rename = (from, to) => {
     rename.call(FS, from, to);
@@ -338,9 +342,10 @@ async function start() {
     const file = event.target.files[0];
     event.target.value = "";
     if (!file) return;
-    const path = "/tmp/imported-hiscore.dat";
+    const path = "/tmp/imported-hiscore.dat";  // where kelvado_import_table reads it
     game.FS.writeFile(path, new Uint8Array(await file.arrayBuffer()));
-    const result = game.ccall("kelvado_import_table", "number", ["string"], [path]);
+    // Called directly: with Asyncify, ccall would wait for the game's own loop to end.
+    const result = game._kelvado_import_table();
     game.FS.unlink(path);
     if (result === 1) {
       await Promise.all([...records.pending]);

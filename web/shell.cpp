@@ -19,12 +19,15 @@ void kelvado_page_closing() {
     }
 }
 
-// 1 when the table at path was read and is now the game's hiscore.dat; 0 when it cannot be read
+// The page puts a table the player brings in here.
+constexpr const char* kImportedTable = "/tmp/imported-hiscore.dat";
+
+// 1 when the imported table was read and is now the game's hiscore.dat; 0 when it cannot be read
 // or holds no entry (nothing changes); -1 when it could not be saved.
-int kelvado_import_table(const char* path) {
+int kelvado_import_table() {
     constexpr std::size_t kMaxTableBytes = std::size_t{1} << 20;
     std::vector<unsigned char> data;
-    if (ReadRegularFile(path, kMaxTableBytes, Overlong::kRefuse, &data) != FileRead::kRead)
+    if (ReadRegularFile(kImportedTable, kMaxTableBytes, Overlong::kRefuse, &data) != FileRead::kRead)
         return 0;
     HighScoreTable table{};
     table.LoadFromText(reinterpret_cast<const char*>(data.data()), data.size());

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The web version against the desktop game: builds the site, serves it on 127.0.0.1 and drives
+# it in headless Chromium (browser_test.mjs), then compares what the page showed and recorded
+# with the desktop build: the title with the same table, the page's demo verified by
+# kelvado-sim, and a desktop demo watched in the page ending as kelvado-sim states.
+#   tests/web/browser.sh BUILD     (BUILD: the desktop build tree, with kelvado and kelvado-sim)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "$1" && pwd)
+export KELVADO=$build/kelvado KELVADO_DATA=$build/data
+SIM=$build/tools/sim/kelvado-sim
+source "$root/tests/e2e/lib.sh"
+
+"$root/scripts/build-web.sh" >"$E2E_TMP/build-web.log" 2>&1 ||
+    { tail -n 30 "$E2E_TMP/build-web.log" >&2; fail "the web build failed"; }
+site=$root/build-web/site
+
+# Two sites on one server: the game, and the game without its music.
+www=$E2E_TMP/www
+mkdir -p "$www/nomusic"
+ln -s "$site" "$www/game"
+for f in "$site"/*; do [ "$(basename "$f")" = Kv_play.xm ] || ln -s "$f" "$www/nomusic/"; done
+cp "$here/golden.demo" "$site/"  # the build makes the site afresh each time
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$www" >"$E2E_TMP/http.log" 2>&1 &
+server=$!
+trap 'kill $server 2>/dev/null || true; rm -f "$site/golden.demo"; cleanup' EXIT
+for _ in $(seq 50); do curl -sf "http://127.0.0.1:$port/game/" >/dev/null && break; sleep 0.1; done
+
+out=$E2E_TMP/out
+mkdir -p "$out"
+write_table "$out/ranked.dat" -1
+printf '\x00\x01binary\xff\xfe' >"$out/not-a-table.dat"
+(cd "$root/web" && node "$here/browser_test.mjs" "http://127.0.0.1:$port" "$out") ||
+    fail "the browser test failed"
+
+# The title with the same table on the desktop: the same picture but for the waving letters
+# of the game's name at the right.
+start_display 640 480
+mkdir -p "$E2E_TMP/native"
+cp "$out/ranked.dat" "$E2E_TMP/native/hiscore.dat"
+start_game "$E2E_TMP/native"
+game_window >/dev/null
+wait_for 10 is_title || fail "no desktop title"
+sleep 1
+native=$(shot native-title)
+convert "$out/title.png" -crop 540x480+0+0 +repage "$E2E_TMP/web-left.png"
+convert "$native" -crop 540x480+0+0 +repage "$E2E_TMP/native-left.png"
+differing=$(compare -metric AE -fuzz 6% "$E2E_TMP/web-left.png" "$E2E_TMP/native-left.png" null: 2>&1 |
+    cut -d' ' -f1)
+echo "title: $differing of 259200 pixels differ by more than 6%"
+[ "${differing%.*}" -lt 2600 ] || fail "the page's title differs from the desktop's ($differing pixels)"
+# The table's text itself: where the desktop draws it, the page does too.
+[ "$(differs_from_backdrop "$out/title.png" 60x180+20+245)" -gt 8 ] || fail "no table on the page's title"
+
+# The page's demo verifies on the desktop.
+verified=$("$SIM" --verify "$out/last.demo") || fail "the page's demo does not verify: $verified"
+echo "the page's demo: $verified"
+
+# The desktop demo watched in the page ends as kelvado-sim states.
+expected=$("$SIM" --verify "$here/golden.demo") || fail "the golden demo does not verify"
+[ "verified: $(cat "$out/outcome.txt")" = "$expected" ] ||
+    fail "the watched demo ended '$(cat "$out/outcome.txt")'; kelvado-sim: '$expected'"
+echo "the golden demo in the page: $(cat "$out/outcome.txt")"
+
+# Without the music, the title still follows the message.
+is_title "$out/nomusic.png" || fail "no title after the music's message"
+echo "browser: 1 passed, 0 failed"

@@ -1,0 +1,163 @@
+// The web version in headless Chromium, driven as a player would drive it. Writes what the
+// shell script compares with the desktop game into OUT: title.png, last.demo, outcome.txt.
+//   node browser_test.mjs BASE_URL OUT
+import fs from "node:fs";
+import path from "node:path";
+import {createRequire} from "node:module";
+
+// puppeteer-core is the web folder's, installed from its lockfile.
+const require = createRequire(path.join(process.cwd(), "package.json"));
+const puppeteer = require("puppeteer-core");
+
+const [base, out] = process.argv.slice(2);
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+let failures = 0;
+function check(ok, what) {
+  console.log(`${ok ? "ok" : "FAIL"}: ${what}`);
+  if (!ok) failures++;
+}
+
+const browser = await puppeteer.launch({
+  executablePath: "/usr/bin/chromium",
+  headless: true,
+  // Software WebGL, and no autoplay exemption: sound waits for the first key as for a player.
+  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+         "--disable-background-networking", "--disable-component-update", "--no-first-run"],
+});
+
+let current = null;  // the page in use: its console is shown when something fails
+async function open(url) {
+  const page = await browser.newPage();
+  current = page;
+  page.consoleLines = [];
+  page.on("console", (message) => page.consoleLines.push(message.text()));
+  page.on("pageerror", (error) => page.consoleLines.push(`pageerror: ${error.message}`));
+  await page.goto(url, {waitUntil: "load"});
+  await waitFor(page, () => window.kelvado && window.kelvado.FS, 20000, "the game to start");
+  return page;
+}
+
+async function waitFor(page, predicate, ms, what, ...args) {
+  try {
+    await page.waitForFunction(predicate, {timeout: ms, polling: 100}, ...args);
+    return true;
+  } catch (error) {
+    check(false, `waited ${ms} ms for ${what}`);
+    return false;
+  }
+}
+
+async function hold(page, key, ms) {
+  await page.keyboard.down(key);
+  await sleep(ms);
+  await page.keyboard.up(key);
+}
+
+const readFile = (page, file) => page.evaluate((f) => {
+  try {
+    return new TextDecoder().decode(window.kelvado.FS.readFile(f));
+  } catch (error) {
+    return null;
+  }
+}, file);
+
+try {
+  // Sound waits for the first key of a fresh page; the game runs silent until then. Nothing
+  // is asked of the page before its audio starts: puppeteer's calls count as user gestures.
+  let page = await browser.newPage();
+  await page.goto(`${base}/game/`, {waitUntil: "load"});
+  await sleep(4000);
+  const audioState = () => page.evaluate(() => window.kelvado.kelvadoAudio &&
+                                               window.kelvado.kelvadoAudio.context.state);
+  const before = await audioState();
+  check(before === "suspended", `no sound before the first key (${before})`);
+  await page.focus("#canvas");
+  await hold(page, "Shift", 100);
+  await sleep(300);
+  check(await audioState() === "running", "the audio context runs after the first key");
+
+  await page.close();
+
+  // A table is brought in through the page; the game restarts on it.
+  page = await open(`${base}/game/`);
+  const input = await page.$("#import-table");
+  const reloaded = page.waitForNavigation({waitUntil: "load"});
+  await input.uploadFile(path.join(out, "ranked.dat"));
+  await reloaded;
+  await waitFor(page, () => window.kelvado && window.kelvado.FS, 20000, "the game after the import");
+  check((await readFile(page, "/game/hiscore.dat") || "").startsWith("P1\r\n-1\r\n"),
+        "the imported table is the game's hiscore.dat");
+  await sleep(2500);
+  await (await page.$("#canvas")).screenshot({path: path.join(out, "title.png")});
+
+  await page.focus("#canvas");
+  await hold(page, "Enter", 200);
+  // The game: steered, ended in the tree ring, a name typed and stored.
+  await hold(page, "ArrowLeft", 400);
+  await waitFor(page, () => window.kelvado.FS.analyzePath("/game/demos/last.demo").exists, 40000,
+                "the game to end");
+  await sleep(500);
+  for (const key of ["W", "E", "B"]) await hold(page, key, 80);
+  await sleep(200);
+  await hold(page, "Enter", 200);
+  await waitFor(page, () => {
+    try {
+      return new TextDecoder().decode(window.kelvado.FS.readFile("/game/hiscore.dat")).startsWith("WEB\r\n");
+    } catch (error) {
+      return false;
+    }
+  }, 5000, "the name to be stored");
+
+  // The last demo, through the page's download button.
+  const client = await page.createCDPSession();
+  await client.send("Browser.setDownloadBehavior", {behavior: "allow", downloadPath: out});
+  await page.click("#download-demo");
+  for (let i = 0; i < 50 && !fs.existsSync(path.join(out, "last.demo")); i++) await sleep(100);
+  check(fs.existsSync(path.join(out, "last.demo")), "#download-demo saves demos/last.demo");
+
+  // The table survives a reload: it lives in IndexedDB.
+  await page.reload({waitUntil: "load"});
+  await waitFor(page, () => window.kelvado && window.kelvado.FS, 20000, "the game after a reload");
+  check((await readFile(page, "/game/hiscore.dat") || "").startsWith("WEB\r\n"),
+        "the stored name is there after a reload");
+
+  // A file that is no table is refused with a message, and nothing changes.
+  await (await page.$("#import-table")).uploadFile(path.join(out, "not-a-table.dat"));
+  await waitFor(page, () => document.getElementById("message").open, 5000, "the refusal");
+  check(/not a high-score table/.test(await page.$eval("#message-text", (e) => e.textContent)),
+        "a file that is no table is refused with a message");
+  await page.click("#message-buttons button");
+  check((await readFile(page, "/game/hiscore.dat") || "").startsWith("WEB\r\n"),
+        "the refused file changed nothing");
+
+  await page.close();
+
+  // A demo of the desktop game, watched to its end.
+  page = await open(`${base}/game/?demo=golden.demo`);
+  if (await waitFor(page, () => document.getElementById("outcome").textContent !== "", 120000,
+                    "the watched demo to end")) {
+    fs.writeFileSync(path.join(out, "outcome.txt"), await page.$eval("#outcome", (e) => e.textContent));
+  }
+  await page.close();
+
+  // A data file missing from the site: the desktop game's message, in the page, and the game
+  // goes on to its title.
+  page = await open(`${base}/nomusic/`);
+  if (await waitFor(page, () => document.getElementById("message").open, 10000, "the message")) {
+    check(await page.$eval("#message-caption", (e) => e.textContent) === "Error" &&
+          await page.$eval("#message-text", (e) => e.textContent) ===
+          "Error loading music, File couldn't opened", "the missing music gives its message");
+    await page.click("#message-buttons button");
+    await sleep(1500);
+    await (await page.$("#canvas")).screenshot({path: path.join(out, "nomusic.png")});
+  }
+  check(page.consoleLines.some((l) => l.includes("Error loading music, File couldn't opened")),
+        "the message is also on the console");
+  await page.close();
+} catch (error) {
+  check(false, `the browser test stopped: ${error.stack || error}`);
+  if (current) console.log(`--- the page's console:\n${current.consoleLines.join("\n")}`);
+} finally {
+  await browser.close();
+}
+process.exit(failures ? 1 : 0);
