@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the layers' includes (scripts/check-layers.sh), then builds everything and runs every
 # test: first the normal build (unit, render, simulator, fuzz-corpus and end-to-end tests under
-# Xvfb), then the same unit and simulator tests in an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, where any report fails the run.
+# Xvfb), then the web build in headless Chromium against it, then the same unit and simulator
+# tests in an AddressSanitizer + UndefinedBehaviorSanitizer build, where any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 echo "== Layers"
@@ -14,6 +14,9 @@ echo "== Normal build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 (cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== Browser"
+tests/web/browser.sh build
 
 echo "== Sanitizer build"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVADO_SANITIZE=ON >/dev/null

@@ -26,7 +26,16 @@ port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0));
 python3 -m http.server "$port" --bind 127.0.0.1 --directory "$www" >"$E2E_TMP/http.log" 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null || true; rm -f "$site/golden.demo"; cleanup' EXIT
-for _ in $(seq 50); do curl -sf "http://127.0.0.1:$port/game/" >/dev/null && break; sleep 0.1; done
+python3 - "$port" <<'PY' || fail "the server did not start"
+import sys, time, urllib.request
+for _ in range(100):
+    try:
+        urllib.request.urlopen(f"http://127.0.0.1:{sys.argv[1]}/game/", timeout=1)
+        sys.exit(0)
+    except OSError:
+        time.sleep(0.1)
+sys.exit(1)
+PY
 
 out=$E2E_TMP/out
 mkdir -p "$out"
