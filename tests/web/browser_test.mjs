@@ -1,5 +1,6 @@
 // The web version in headless Chromium, driven as a player would drive it. Writes what the
-// shell script compares with the desktop game into OUT: title.png, last.demo, outcome.txt.
+// shell script compares with the desktop game into OUT: title.png, last.demo, outcome.txt and
+// demo-end.png.
 //   node browser_test.mjs BASE_URL OUT
 import fs from "node:fs";
 import path from "node:path";
@@ -137,6 +138,9 @@ try {
   if (await waitFor(page, () => document.getElementById("outcome").textContent !== "", 120000,
                     "the watched demo to end")) {
     fs.writeFileSync(path.join(out, "outcome.txt"), await page.$eval("#outcome", (e) => e.textContent));
+    // The ended game stays in view, still, until the watching ends.
+    await sleep(300);
+    await (await page.$("#canvas")).screenshot({path: path.join(out, "demo-end.png")});
   }
   await page.close();
 
