@@ -1,10 +1,11 @@
 // The bitmap conversion without SDL: the uncompressed depths, bit fields and
 // the two run-length encodings of a Windows bitmap file, delivered as SDL's decoder delivers them
-// (fields of fewer than 8 bits widened by repeating their bits, a pixel outside the colour table
-// refused, pixels a run-length picture skips left at colour 0).
+// (fields of fewer than 8 bits scaled to 255, a pixel outside the colour table refused, or black
+// in run-length data, pixels a run-length picture skips left at colour 0).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/dib.h"
 
@@ -36,18 +37,12 @@ Field FieldOf(std::uint32_t mask) {
     return f;
 }
 
+// A field widened to 8 bits as SDL's conversion does it: scaled to 255 and truncated.
 unsigned char Expand(std::uint32_t pixel, Field f) {
     if (f.bits == 0) return 0;
-    std::uint32_t v = (pixel >> f.shift) & ((1u << f.bits) - 1);
+    const std::uint32_t v = (pixel >> f.shift) & ((1u << f.bits) - 1);
     if (f.bits >= 8) return static_cast<unsigned char>(v >> (f.bits - 8));
-    // The field's bits repeated from the top until the byte is full.
-    std::uint32_t out = 0;
-    int filled = 0;
-    while (filled < 8) {
-        out = (out << f.bits) | v;
-        filled += f.bits;
-    }
-    return static_cast<unsigned char>(out >> (filled - 8));
+    return static_cast<unsigned char>(v * 255 / ((1u << f.bits) - 1));
 }
 
 struct Picture {
@@ -69,56 +64,76 @@ bool PutIndex(Picture& p, int x, int rowFromBottom, std::uint32_t index) {
     return true;
 }
 
-// Runs and escapes; rows run bottom up. False for data that ends early or writes outside.
+// Runs and escapes, as SDL reads them: into rows of indices padded to 4 bytes and kept top row
+// first, where a run past a row's end goes on into the memory after it and whatever falls
+// outside the picture is dropped. An index outside the table is black; data that ends before
+// the end-of-picture escape is refused.
 bool DecodeRunLength(Picture& p, const unsigned char* data, std::size_t size, bool fourBit) {
-    for (int row = 0; row < p.rows; ++row) {
-        for (int x = 0; x < p.width; ++x) {
-            if (!PutIndex(p, x, row, 0)) return false;
-        }
-    }
+    const std::size_t pitch = (static_cast<std::size_t>(p.width) + 3) & ~std::size_t{3};
+    const std::size_t total = pitch * p.rows;
+    std::vector<unsigned char> indices(total, 0);
+    std::ptrdiff_t row = static_cast<std::ptrdiff_t>(total - pitch);  // the bottom row
+    std::ptrdiff_t x = 0;
+    auto put = [&](unsigned index) {
+        const std::ptrdiff_t at = row + x++;
+        if (at >= 0 && at < static_cast<std::ptrdiff_t>(total))
+            indices[static_cast<std::size_t>(at)] = static_cast<unsigned char>(index);
+    };
     std::size_t at = 0;
-    int x = 0;
-    int row = 0;
-    while (at + 2 <= size) {
-        const unsigned count = data[at];
-        const unsigned value = data[at + 1];
-        at += 2;
+    auto next = [&](unsigned* byte) {
+        if (at >= size) return false;
+        *byte = data[at++];
+        return true;
+    };
+    bool ended = false;
+    while (!ended) {
+        unsigned count = 0, value = 0;
+        if (!next(&count)) return false;
         if (count > 0) {
-            for (unsigned i = 0; i < count; ++i) {
-                if (x >= p.width || row >= p.rows) return false;
-                const unsigned index = fourBit ? ((i & 1) ? value & 0x0F : value >> 4) : value;
-                if (!PutIndex(p, x++, row, index)) return false;
-            }
+            if (!next(&value)) return false;
+            for (unsigned i = 0; i < count; ++i)
+                put(fourBit ? ((i & 1) ? value & 0x0F : value >> 4) : value);
             continue;
         }
+        if (!next(&value)) return false;
         switch (value) {
             case 0:  // end of line
                 x = 0;
-                ++row;
+                row -= static_cast<std::ptrdiff_t>(pitch);
                 break;
             case 1:  // end of picture
-                return true;
-            case 2:  // delta
-                if (at + 2 > size) return false;
-                x += data[at];
-                row += data[at + 1];
-                at += 2;
+                ended = true;
                 break;
+            case 2: {  // delta
+                unsigned dx = 0, dy = 0;
+                if (!next(&dx) || !next(&dy)) return false;
+                x += dx;
+                row -= static_cast<std::ptrdiff_t>(dy * pitch);
+                break;
+            }
             default: {  // a literal run of `value` pixels, padded to 16 bits
-                const std::size_t bytes = fourBit ? (value + 1) / 2 : value;
-                if (at + bytes > size) return false;
+                unsigned byte = 0;
                 for (unsigned i = 0; i < value; ++i) {
-                    if (x >= p.width || row >= p.rows) return false;
-                    const unsigned char b = data[at + (fourBit ? i / 2 : i)];
-                    const unsigned index = fourBit ? ((i & 1) ? b & 0x0F : b >> 4) : b;
-                    if (!PutIndex(p, x++, row, index)) return false;
+                    if (!fourBit || i % 2 == 0) {
+                        if (!next(&byte)) return false;
+                    }
+                    put(fourBit ? ((i & 1) ? byte & 0x0F : byte >> 4) : byte);
                 }
-                at += (bytes + 1) & ~std::size_t{1};
+                const unsigned bytes = fourBit ? (value + 1) / 2 : value;
+                if (bytes % 2 == 1 && !next(&byte)) return false;
                 break;
             }
         }
     }
-    return row >= p.rows;
+    for (int r = 0; r < p.rows; ++r) {
+        const unsigned char* in = indices.data() + static_cast<std::size_t>(p.rows - 1 - r) * pitch;
+        unsigned char* out = p.bits + static_cast<std::size_t>(r) * p.stride;
+        for (int c = 0; c < p.width; ++c) {
+            const unsigned index = in[c];
+            if (index < p.tableLength) std::memcpy(out + c * 3, p.table + index * 4, 3);
+        }
+    }
+    return true;
 }
 
 bool DecodeRows(Picture& p, const unsigned char* data, std::size_t size, int bitCount,

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every benchmark of the game in one table: builds a Release tree in build-bench, runs the
 # Google Benchmark programs with JSON output, times the real game's start-up under Xvfb and
-# takes its peak memory over a short session of random keys.
+# takes its peak memory over a short session of random keys; then times the web version in
+# headless Chromium and weighs its site.
 #   scripts/bench.sh            (REPS=5 repetitions by default)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,7 +45,23 @@ kill $xvfb 2>/dev/null || true
 # Peak memory: VmHWM of the game after 60 s of random keys (title, games, name entry).
 bash "$root/tests/soak/game_soak.sh" "$build" 60 7 >"$out/memory.txt" 2>&1 || true
 
-python3 - "$out" <<'PY'
+# The web version in headless Chromium with software WebGL: navigation to the first title frame,
+# frames of watched demos (the desktop's golden demo mid-game, a long game for the blur), and the
+# site's size.
+"$root/scripts/build-web.sh" >"$out/build-web.log" 2>&1
+site=$root/build-web/site
+cp "$root/tests/web/golden.demo" "$root/tests/web/blur.demo" "$site/"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site" >/dev/null 2>&1 &
+server=$!
+trap 'kill $xvfb $server 2>/dev/null || true; rm -rf "$game"' EXIT
+sleep 1
+(cd "$root/web" && node "$root/tests/web/bench_web.mjs" "http://127.0.0.1:$port" golden.demo \
+    blur.demo "$reps") >"$out/web.json" || echo '{}' >"$out/web.json"
+kill $server 2>/dev/null || true
+rm -f "$site/golden.demo" "$site/blur.demo"
+
+python3 - "$out" "$site" <<'PY'
 import json, statistics, sys
 out = sys.argv[1]
 
@@ -79,6 +96,20 @@ peak = [l for l in open(f"{out}/memory.txt") if l.startswith("peak rss")]
 if peak:
     kb = int(peak[0].split(":")[1].split()[0])
     rows.append(("Peak memory (VmHWM, 60 s of play)", f"{kb / 1024:.1f} MiB"))
+web = json.load(open(f"{out}/web.json"))
+if web:
+    rows.append(("Web, headless Chromium: navigation to the first title frame", f"{web['firstFrameMs']:.0f} ms"))
+    rows.append(("Web, headless Chromium: mid-game frame (the golden demo)", f"{web['midGameFrameMs']:.2f} ms"))
+    rows.append(("Web, headless Chromium: blur frame (the end of a long game)", f"{web['blurFrameMs']:.2f} ms"))
+import gzip, os
+data = {"texture.bmp", "matohanta.bmp", "puutexture.bmp", "valo.bmp", "font1.bmp", "font1mask.bmp",
+        "art_matopaa.bmp", "art_matopaamask.bmp", "alku.bmp", "sky.bmp", "Kv_play.xm", "plop.wav"}
+site = sys.argv[2]
+sizes = {name: len(gzip.compress(open(os.path.join(site, name), "rb").read(), 9))
+         for name in os.listdir(site)}
+code = sum(v for k, v in sizes.items() if k not in data)
+rows.append(("Web site gzipped, without the data files", f"{code / 1e6:.2f} MB"))
+rows.append(("Web site gzipped, with the data files", f"{sum(sizes.values()) / 1e6:.2f} MB"))
 width = max(len(r[0]) for r in rows)
 print(f"| {'measure'.ljust(width)} | median |")
 print(f"|{'-' * (width + 2)}|--------|")

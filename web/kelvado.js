@@ -308,6 +308,9 @@ async function start() {
       showMessage,
       recordsStored: () => Promise.all([...records.pending]),
       ChiptuneJsPlayer,
+      // ?bench: each frame's drawing time is kept, for scripts/bench.sh.
+      bench: new URL(location.href).searchParams.has("bench")
+        ? {frames: [], pixel: new Uint8Array(4)} : null,
     },
     preRun: [(m) => {
       const FS = m.FS;

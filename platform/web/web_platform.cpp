@@ -62,6 +62,19 @@ EM_JS(double, MillisecondsNow, (), { return performance.now(); });
 EM_ASYNC_JS(void, WaitForNextFrame, (), {
     await new Promise((resolve) => requestAnimationFrame(resolve));
     await Module.kelvado.recordsStored();
+    const bench = Module.kelvado.bench;
+    if (bench) bench.passStart = performance.now();
+});
+
+// When the first frame was drawn, and for a benchmark the time each pass took to draw its
+// frame, the GPU's work included (a one-pixel read waits for it).
+EM_JS(void, NoteFrameDrawn, (), {
+    const page = Module.kelvado;
+    if (page.firstFrameTime === undefined) page.firstFrameTime = performance.now();
+    const bench = page.bench;
+    if (!bench) return;
+    GLctx.readPixels(0, 0, 1, 1, GLctx.RGBA, GLctx.UNSIGNED_BYTE, bench.pixel);
+    if (bench.passStart !== undefined) bench.frames.push(performance.now() - bench.passStart);
 });
 
 EM_ASYNC_JS(int, AskInPage, (const char* text, const char* caption, bool yesNo), {
@@ -143,6 +156,7 @@ void ShowCursor(bool show) { SetCanvasCursor(show); }
 
 void SwapBuffers(DeviceContext) {
     FlushFixedGl();
+    NoteFrameDrawn();
     swappedSincePeek = true;
     WaitForNextFrame();
 }

@@ -1,0 +1,57 @@
+// The web version's benchmark figures, in headless Chromium with software WebGL: the time from
+// navigation to the first drawn title frame, and the time to draw a frame in the middle of a
+// game and with the blur, from demos watched with ?bench. Prints one JSON object.
+//   node bench_web.mjs BASE_URL MIDGAME_DEMO BLUR_DEMO [RUNS]
+import path from "node:path";
+import {createRequire} from "node:module";
+
+const require = createRequire(path.join(process.cwd(), "package.json"));
+const puppeteer = require("puppeteer-core");
+const [base, midGameDemo, blurDemo, runsText] = process.argv.slice(2);
+const runs = Number(runsText || 5);
+const median = (values) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted.length ? sorted[Math.floor(sorted.length / 2)] : NaN;
+};
+
+const browser = await puppeteer.launch({
+  executablePath: "/usr/bin/chromium",
+  headless: true,
+  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+         "--autoplay-policy=no-user-gesture-required"],
+});
+
+async function firstFrame() {
+  const page = await browser.newPage();
+  await page.goto(`${base}/?bench`, {waitUntil: "load"});
+  await page.waitForFunction(() => window.kelvado && window.kelvado.kelvado.firstFrameTime,
+                             {timeout: 30000, polling: 20});
+  const time = await page.evaluate(() => window.kelvado.kelvado.firstFrameTime);
+  await page.close();
+  return time;
+}
+
+// The frames of a watched demo; `last` keeps only the last ones of its game.
+async function demoFrames(demo, last) {
+  const page = await browser.newPage();
+  await page.goto(`${base}/?bench&demo=${demo}`, {waitUntil: "load"});
+  await page.waitForFunction(() => document.getElementById("outcome").textContent !== "",
+                             {timeout: 600000, polling: 100});
+  const frames = await page.evaluate(() => window.kelvado.kelvado.bench.frames);
+  await page.close();
+  // The first frames warm the caches; the few after the outcome appeared are of the end pause.
+  return last ? frames.slice(-last - 10, -10) : frames.slice(40, -10);
+}
+
+const first = [];
+for (let i = 0; i < runs; i++) first.push(await firstFrame());
+const midGame = await demoFrames(midGameDemo, 0);
+const blur = await demoFrames(blurDemo, 200);
+await browser.close();
+console.log(JSON.stringify({
+  firstFrameMs: median(first),
+  midGameFrameMs: median(midGame),
+  blurFrameMs: median(blur),
+  midGameFrames: midGame.length,
+  blurFrames: blur.length,
+}));
