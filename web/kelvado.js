@@ -310,7 +310,7 @@ async function start() {
       ChiptuneJsPlayer,
       // ?bench: each frame's drawing time is kept, for scripts/bench.sh.
       bench: new URL(location.href).searchParams.has("bench")
-        ? {frames: [], pixel: new Uint8Array(4)} : null,
+        ? {frames: [], cpuFrames: [], pixel: new Uint8Array(4)} : null,
     },
     preRun: [(m) => {
       const FS = m.FS;

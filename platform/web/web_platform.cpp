@@ -73,8 +73,12 @@ EM_JS(void, NoteFrameDrawn, (), {
     if (page.firstFrameTime === undefined) page.firstFrameTime = performance.now();
     const bench = page.bench;
     if (!bench) return;
+    const drawn = performance.now();
     GLctx.readPixels(0, 0, 1, 1, GLctx.RGBA, GLctx.UNSIGNED_BYTE, bench.pixel);
-    if (bench.passStart !== undefined) bench.frames.push(performance.now() - bench.passStart);
+    if (bench.passStart !== undefined) {
+        bench.frames.push(performance.now() - bench.passStart);
+        bench.cpuFrames.push(drawn - bench.passStart);
+    }
 });
 
 EM_ASYNC_JS(int, AskInPage, (const char* text, const char* caption, bool yesNo), {

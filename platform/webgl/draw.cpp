@@ -69,6 +69,7 @@ GLint fogStartLocation = -1;
 GLint fogEndLocation = -1;
 GLint fogColorLocation = -1;
 GLsizeiptr bufferBytes = 0;
+GLsizeiptr bufferUsed = 0;
 unsigned boundTexture = 0;
 
 GLuint Compile(GLenum type, const char* source) {
@@ -127,13 +128,17 @@ bool StartDrawing() {
 void DrawTriangles(const DrawVertex* vertices, int count, const DrawState& state) {
     if (count <= 0 || program == 0) return;
     const GLsizeiptr bytes = static_cast<GLsizeiptr>(count) * sizeof(DrawVertex);
-    // The buffer grows to the largest batch once and is then only overwritten.
-    if (bytes > bufferBytes) {
-        emscripten_glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_STREAM_DRAW);
-        bufferBytes = bytes;
-    } else {
-        emscripten_glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
+    // Each batch of a frame goes after the one before, so that no draw waits for the one before
+    // it to have read its vertices; a full buffer is replaced by a fresh one, twice the size
+    // when one batch alone would not fit.
+    if (bufferUsed + bytes > bufferBytes) {
+        while (bufferBytes < bytes * 4) bufferBytes = bufferBytes ? bufferBytes * 2 : (1 << 20);
+        emscripten_glBufferData(GL_ARRAY_BUFFER, bufferBytes, nullptr, GL_STREAM_DRAW);
+        bufferUsed = 0;
     }
+    emscripten_glBufferSubData(GL_ARRAY_BUFFER, bufferUsed, bytes, vertices);
+    const GLint first = static_cast<GLint>(bufferUsed / static_cast<GLsizeiptr>(sizeof(DrawVertex)));
+    bufferUsed += bytes;
     emscripten_glUniform1i(texturedLocation, state.texture != 0);
     if (state.texture != 0 && state.texture != boundTexture) BindTextureObject(state.texture);
     emscripten_glUniform1i(fogModeLocation, static_cast<int>(state.fogMode));
@@ -142,7 +147,7 @@ void DrawTriangles(const DrawVertex* vertices, int count, const DrawState& state
     emscripten_glUniform1f(fogEndLocation, state.fogEnd);
     emscripten_glUniform3f(fogColorLocation, state.fogColor[0], state.fogColor[1],
                            state.fogColor[2]);
-    emscripten_glDrawArrays(GL_TRIANGLES, 0, count);
+    emscripten_glDrawArrays(GL_TRIANGLES, first, count);
 }
 
 void SetCapability(unsigned capability, bool enabled) {
