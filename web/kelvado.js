@@ -393,7 +393,11 @@ addEventListener("pagehide", () => {
   if (window.kelvado) window.kelvado._kelvado_page_closing();
 });
 
+// The canvas keeps the keyboard: whatever of the page was used, the keys go back to the game.
 canvas.addEventListener("pointerdown", () => canvas.focus());
+for (const control of document.querySelectorAll("nav button, nav input")) {
+  control.addEventListener(control.tagName === "INPUT" ? "change" : "click", () => canvas.focus());
+}
 start().catch((error) => {
   console.error(error);
   status(`Kelvado could not start: ${error.message || error}`);

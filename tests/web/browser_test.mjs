@@ -76,7 +76,9 @@ try {
   await hold(page, "Shift", 100);
   await sleep(300);
   check(await audioState() === "running", "the audio context runs after the first key");
-
+  // Esc on the title quits, as on the desktop; the page then offers a new start.
+  await hold(page, "Escape", 150);
+  await waitFor(page, () => !document.getElementById("ended").hidden, 10000, "the game to quit");
   await page.close();
 
   // A table is brought in through the page; the game restarts on it.
