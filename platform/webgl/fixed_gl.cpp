@@ -71,6 +71,10 @@ FogMode fogMode = FogMode::kExp;
 float fogDensity = 1.0f, fogStart = 0.0f, fogEnd = 1.0f;
 float fogColor[3] = {0, 0, 0};
 int unpackAlignment = 4;
+bool blending = false;
+bool depthTesting = false;
+GLenum blendSource = GL_ONE, blendDestination = GL_ZERO;
+GLenum depthFunction = GL_LESS;
 
 // Texture objects by name. A name that has no complete image samples as no texture at all, as
 // GL 1.1 disables texturing for an incomplete texture.
@@ -286,6 +290,19 @@ void BindTexture(GLuint name) {
         if (t.webgl == 0) t.webgl = NewTextureObject();
         BindTextureObject(t.webgl);
     }
+}
+
+// A capability switched; the batch so far is drawn first only when it really changes.
+void SetEnabled(GLenum capability, bool enabled) {
+    bool* flag = capability == GL_TEXTURE_2D ? &texturing
+                 : capability == GL_FOG      ? &fogging
+                 : capability == GL_BLEND    ? &blending
+                 : capability == GL_DEPTH_TEST ? &depthTesting
+                                               : nullptr;
+    if (!flag || *flag == enabled) return;
+    Flush();
+    *flag = enabled;
+    if (capability == GL_BLEND || capability == GL_DEPTH_TEST) SetCapability(capability, enabled);
 }
 
 void CallList(GLuint list);
@@ -524,35 +541,22 @@ void glCallList(GLuint list) {
 }
 
 // --- Capabilities and fragments ---------------------------------------------------------------
-void glEnable(GLenum capability) {
-    Flush();
-    if (capability == GL_TEXTURE_2D) {
-        texturing = true;
-    } else if (capability == GL_FOG) {
-        fogging = true;
-    } else if (capability == GL_BLEND || capability == GL_DEPTH_TEST) {
-        SetCapability(capability, true);
-    }
-}
+void glEnable(GLenum capability) { SetEnabled(capability, true); }
 
-void glDisable(GLenum capability) {
-    Flush();
-    if (capability == GL_TEXTURE_2D) {
-        texturing = false;
-    } else if (capability == GL_FOG) {
-        fogging = false;
-    } else if (capability == GL_BLEND || capability == GL_DEPTH_TEST) {
-        SetCapability(capability, false);
-    }
-}
+void glDisable(GLenum capability) { SetEnabled(capability, false); }
 
 void glBlendFunc(GLenum source, GLenum destination) {
+    if (source == blendSource && destination == blendDestination) return;
     Flush();
+    blendSource = source;
+    blendDestination = destination;
     SetBlendFunction(source, destination);
 }
 
 void glDepthFunc(GLenum function) {
+    if (function == depthFunction) return;
     Flush();
+    depthFunction = function;
     SetDepthFunction(function);
 }
 
