@@ -14,9 +14,14 @@ version=$(sed -n 's/^project(Kelvado VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLis
 # Debian's emcc runs its optimiser with Debian's acorn.
 export NODE_PATH=/usr/share/nodejs
 
-# The data files come from the native generator, exactly as the desktop game has them.
-cmake -S "$root" -B "$out/native" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$out/native" -j"$(nproc)" --target kelvado_data >/dev/null
+# The data files come from the native generator, exactly as the desktop game has them; a
+# desktop build that has made them already may lend them (KELVADO_WEB_DATA=build/data).
+data=${KELVADO_WEB_DATA:-}
+if [ -z "$data" ]; then
+    cmake -S "$root" -B "$out/native" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    cmake --build "$out/native" -j"$(nproc)" --target kelvado_data >/dev/null
+    data=$out/native/data
+fi
 
 # The game itself (incremental: make follows the headers each object was built from).
 make -s -C "$root/web" -j"$(nproc)" OUT="$out" VERSION="$version"
@@ -29,7 +34,7 @@ cp "$root"/web/index.html "$root"/web/kelvado.js "$root"/web/kelvado.css "$site/
 cp "$root"/web/node_modules/chiptune3/{chiptune3.js,chiptune3.worklet.js,libopenmpt.worklet.js} "$site/"
 cp "$root"/LICENSE "$site/LICENSE.txt"
 cp "$root"/web/node_modules/chiptune3/LICENSE "$site/LICENSE.chiptune3.txt"
-cp "$out"/native/data/* "$site/"
+cp "$data"/* "$site/"
 
 tar -czf "$out/kelvado-web-$version.tar.gz" -C "$out" --transform "s,^site,kelvado-web-$version," site
 echo "build-web: $site ($(du -sh "$site" | cut -f1)), $out/kelvado-web-$version.tar.gz"

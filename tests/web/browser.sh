@@ -13,7 +13,7 @@ export KELVADO=$build/kelvado KELVADO_DATA=$build/data
 SIM=$build/tools/sim/kelvado-sim
 source "$root/tests/e2e/lib.sh"
 
-"$root/scripts/build-web.sh" >"$E2E_TMP/build-web.log" 2>&1 ||
+KELVADO_WEB_DATA=$KELVADO_DATA "$root/scripts/build-web.sh" >"$E2E_TMP/build-web.log" 2>&1 ||
     { tail -n 30 "$E2E_TMP/build-web.log" >&2; fail "the web build failed"; }
 site=$root/build-web/site
 
