@@ -95,14 +95,15 @@ void ControllerInputChanged(int slot, int input, bool down) {
     if (!ValidSlot(slot) || input < 0 || input >= kControllerInputs) return;
     if (inputDown[slot][input] == down) return;
     inputDown[slot][input] = down;
+    // The key it stands for first: the game takes one message a pass, and reads that one.
     if (down) {
-        Hold(OwnCode(input));
         givenKey[slot][input] = KeyOf(input, textEntry);
         if (givenKey[slot][input] != 0) Hold(givenKey[slot][input]);
+        Hold(OwnCode(input));
     } else {
-        LetGo(OwnCode(input));
         if (givenKey[slot][input] != 0) LetGo(givenKey[slot][input]);
         givenKey[slot][input] = 0;
+        LetGo(OwnCode(input));
     }
 }
 
