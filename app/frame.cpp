@@ -62,10 +62,10 @@ void RunNameEntry() {
     }
 }
 
-}  // namespace
-
 // A controller types on the name entry and plays everywhere else.
 void ChooseControllerKeys() { SetTextEntry(gameMode == kModeNameEntry && !demoWatching); }
+
+}  // namespace
 
 int DrawFrame() {
     ChooseControllerKeys();
