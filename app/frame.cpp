@@ -29,7 +29,7 @@ void DrawPlayingFrame() {
         CopyScreenToTexture(textures, kBlurTexture, kBlurSize, kBlurSize);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    glViewport(0, 0, screenWidth, screenHeight);
+    glViewport(pictureX, pictureY, pictureWidth, pictureHeight);
     DrawGameScene(false);
     if (blurOn) {
         DrawBlurQuads(kBlurSize, textures, kBlurTexture, 0.2f, 0.1f, 30);
@@ -62,9 +62,13 @@ void RunNameEntry() {
     }
 }
 
+// A controller types on the name entry and plays everywhere else.
+void ChooseControllerKeys() { SetTextEntry(gameMode == kModeNameEntry && !demoWatching); }
+
 }  // namespace
 
 int DrawFrame() {
+    ChooseControllerKeys();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     // Each test reads the mode anew: a name stored below shows the title in this same frame.
@@ -79,5 +83,6 @@ int DrawFrame() {
     }
     if (gameMode == kModeTitle) DrawTitleScreen();
     glLoadIdentity();
+    ChooseControllerKeys();
     return 1;
 }

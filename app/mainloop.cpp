@@ -40,6 +40,7 @@ std::uint64_t ReadClock(std::uint64_t previous) {
 
 bool StartUp() {
     fullscreenMode = !startWindowed;
+    desktopMode = startOnDesktop && !startWindowed;
     if (!CreateGameWindow("Kelvado", screenWidth, screenHeight, 32, fullscreenMode)) return false;
     InitAudio();
     lastPassTime = timeGetTime();

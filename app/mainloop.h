@@ -17,6 +17,8 @@ inline std::uint64_t lastPassTime = 0;
 inline std::uint64_t passStartTime = 0;
 // Play in a window without asking the display for its full-screen mode (--window).
 inline bool startWindowed = false;
+// Play full screen at the display's own mode, the picture scaled to fit (--desktop).
+inline bool startOnDesktop = false;
 
 // Start-up, the loop and shut-down; returns the process exit code: 1 when the window could not
 // be made, 0 when the player declined one, else the code the quit message carried.

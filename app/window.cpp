@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "app/textures.h"
@@ -41,7 +42,8 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
         return false;
     }
 
-    if (fullscreenMode && !ChangeDisplaySettings(width, height, bits)) {
+    // On the desktop the display keeps its mode, so there is nothing to refuse.
+    if (fullscreenMode && !desktopMode && !ChangeDisplaySettings(width, height, bits)) {
         const int answer = MessageBox(nullptr,
                                       "The Requested Fullscreen Mode Is Not Supported By\nYour "
                                       "Video Card. Use Windowed Mode Instead?",
@@ -83,7 +85,12 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
     }
 
     ShowWindow(windowHandle);
-    ResizeScene(width, height);
+    int clientWidth = width;
+    int clientHeight = height;
+    if (desktopMode && !GetClientSize(windowHandle, &clientWidth, &clientHeight)) {
+        return FailCreation("Window Creation Error.");
+    }
+    ResizeScene(clientWidth, clientHeight);
     // The first game state and the world's display lists exist before the first game starts.
     ResetGame();
     if (!InitRenderState()) return FailCreation("Initialization Failed.");
@@ -139,10 +146,34 @@ std::intptr_t WindowProc(WindowHandle, unsigned message, std::uintptr_t wParam,
 
 void ResizeScene(int width, int height) {
     if (height == 0) height = 1;
-    glViewport(0, 0, width, height);
+    if (desktopMode) {
+        FitPicture(width, height);
+        glViewport(pictureX, pictureY, pictureWidth, pictureHeight);
+        width = pictureWidth;
+        height = pictureHeight;
+    } else {
+        glViewport(0, 0, width, height);
+    }
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.1f, 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void FitPicture(int width, int height) {
+    // Widths and heights are compared crosswise, in 64 bits, to keep clear of rounding.
+    const std::int64_t w = width;
+    const std::int64_t h = height;
+    if (w * screenHeight >= h * screenWidth) {
+        pictureHeight = height;
+        pictureWidth = static_cast<int>(h * screenWidth / screenHeight);
+    } else {
+        pictureWidth = width;
+        pictureHeight = static_cast<int>(w * screenHeight / screenWidth);
+    }
+    if (pictureWidth < 1) pictureWidth = 1;
+    if (pictureHeight < 1) pictureHeight = 1;
+    pictureX = (width - pictureWidth) / 2;
+    pictureY = (height - pictureHeight) / 2;
 }

@@ -1,24 +1,56 @@
 #include "frontend/nameentry.h"
 
+#include <cstring>
+
 #include "app/textures.h"
 #include "app/window.h"
 #include "frontend/overlay.h"
 #include "game/host.h"
+#include "game/state.h"
 #include "platform/platform.h"
 
 namespace {
+
+constexpr const char* kPickerCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr int kPickerCount = 36;
+
+void AppendCharacter(char c) {
+    nameTyped = true;
+    if (nameLength >= 0 && nameLength < kMaxNameLength) {
+        nameText[nameLength] = c;
+        ++nameLength;
+        nameText[nameLength] = '\0';
+    }
+}
 
 // Appends the key's character once per press; nothing is added while Backspace is held.
 void TakeCharacterKey(int vk) {
     if (keyLatch[vk] || !keyDown[vk] || keyDown[VK_BACK]) return;
     keyLatch[vk] = true;
-    nameTyped = true;
-    if (nameLength >= 0 && nameLength < kMaxNameLength) {
-        nameText[nameLength] =
-            static_cast<char>(vk);  // digit and letter keys carry their ASCII code
-        ++nameLength;
-        nameText[nameLength] = '\0';
+    AppendCharacter(static_cast<char>(vk));  // digit and letter keys carry their ASCII code
+}
+
+// True once for each press of the key.
+bool TakePress(int vk) {
+    if (keyLatch[vk] || !keyDown[vk]) return false;
+    keyLatch[vk] = true;
+    return true;
+}
+
+void StepPicker(int step) {
+    const char* at = std::strchr(kPickerCharacters, pickerCharacter);
+    const int index = at ? static_cast<int>(at - kPickerCharacters) : 0;
+    pickerCharacter = kPickerCharacters[(index + step + kPickerCount) % kPickerCount];
+}
+
+void ReadPicker() {
+    for (int vk = VK_GAMEPAD_A; vk <= VK_GAMEPAD_LEFT_THUMBSTICK_LEFT; ++vk) {
+        if (keyDown[vk]) pickerShown = true;
     }
+    if (TakePress(VK_GAMEPAD_DPAD_UP)) StepPicker(1);
+    if (TakePress(VK_GAMEPAD_DPAD_DOWN)) StepPicker(-1);
+    // A adds the character as a typed key would, so not while Backspace (or B) is held.
+    if (!keyDown[VK_BACK] && TakePress(VK_GAMEPAD_A)) AppendCharacter(pickerCharacter);
 }
 
 }  // namespace
@@ -29,12 +61,15 @@ void BeginNameEntry() {
     nameLength = 0;
     keyLatch[VK_BACK] = false;
     keyDown[VK_BACK] = false;
+    pickerCharacter = 'A';
+    pickerShown = false;
 }
 
 void ReadNameKeys() {
     // Keys that went down together are taken in the order of their codes.
     for (int vk = '0'; vk <= '9'; ++vk) TakeCharacterKey(vk);
     for (int vk = 'A'; vk <= 'Z'; ++vk) TakeCharacterKey(vk);
+    ReadPicker();
 
     if (keyDown[VK_BACK] && !keyLatch[VK_BACK] && nameLength >= 1 && nameLength <= kMaxNameLength) {
         --nameLength;
@@ -53,6 +88,14 @@ void DrawNameEntry() {
               0.7f, 32, 32, 0.4f, fontCharset);
     PrintText(30.0f, 80.0f, nameText, textures, kFontMaskTexture, kFontTexture, 0.6f, 0.6f, 32, 32,
               0.4f, fontCharset);
+    // The picked character blinks where it would go, about three times a second.
+    const bool blinkOn = static_cast<int>(animClock * 4.0f) % 2 == 0;
+    if (pickerShown && nameLength < kMaxNameLength && blinkOn) {
+        const char picked[2] = {pickerCharacter, '\0'};
+        const float advance = 32.0f * 0.6f + 0.4f;
+        PrintText(30.0f + static_cast<float>(nameLength) * advance, 80.0f, picked, textures,
+                  kFontMaskTexture, kFontTexture, 0.6f, 0.6f, 32, 32, 0.4f, fontCharset);
+    }
     PrintText(30.0f, 120.0f, "Enter your name.", textures, kFontMaskTexture, kFontTexture, 0.7f,
               0.7f, 32, 32, 0.2f, fontCharset);
     PerspectiveMode();

@@ -9,6 +9,10 @@ inline int nameLength = 0;
 inline bool keyLatch[256];
 // True once a character has been added since the name entry began.
 inline bool nameTyped = false;
+// The controller's character picker: the character its A adds next, stepped by Up and Down
+// through A to Z and 0 to 9. It is shown only once a controller has been used on this screen.
+inline char pickerCharacter = 'A';
+inline bool pickerShown = false;
 
 void ReadNameKeys();
 void DrawNameEntry();

@@ -41,6 +41,20 @@ constexpr int VK_SUBTRACT = 0x6D;
 constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
 constexpr int VK_F1 = 0x70;
+// A game controller's buttons, D-pad and left stick, with Win32's codes for them (the Xbox
+// layout: Menu is Start, View is Back). They arrive as keys of their own, and besides them as
+// the keys they stand for: the D-pad's and the stick's left and right as the arrow keys, A and
+// Start as Enter, B and Back as Esc (during a text entry B is Backspace and A is only itself).
+constexpr int VK_GAMEPAD_A = 0xC3;
+constexpr int VK_GAMEPAD_B = 0xC4;
+constexpr int VK_GAMEPAD_DPAD_UP = 0xCB;
+constexpr int VK_GAMEPAD_DPAD_DOWN = 0xCC;
+constexpr int VK_GAMEPAD_DPAD_LEFT = 0xCD;
+constexpr int VK_GAMEPAD_DPAD_RIGHT = 0xCE;
+constexpr int VK_GAMEPAD_MENU = 0xCF;
+constexpr int VK_GAMEPAD_VIEW = 0xD0;
+constexpr int VK_GAMEPAD_LEFT_THUMBSTICK_RIGHT = 0xD5;
+constexpr int VK_GAMEPAD_LEFT_THUMBSTICK_LEFT = 0xD6;
 
 // Window messages the game sees. The screen saver and monitor power-down are kept off by the
 // platform itself while the window exists, so no system-command message reaches the game.
@@ -86,9 +100,14 @@ bool UnregisterWindowClass();
 bool ChangeDisplaySettings(int width, int height, int bits);
 void RestoreDisplaySettings();
 // A window whose client area is width x height, full screen or an ordinary window, hidden until
-// ShowWindow. The GL pixel format is part of the window, so it is requested here.
+// ShowWindow. The GL pixel format is part of the window, so it is requested here. A full-screen
+// window made without a display-mode change before it covers the display at its current mode,
+// whatever width and height say.
 WindowHandle CreateWindow(const char* title, int width, int height, bool fullscreen,
                           const PixelFormatRequest& request);
+// The size of the window's GL drawable in pixels, which on a high-DPI display can exceed its
+// size in screen units.
+bool GetClientSize(WindowHandle window, int* width, int* height);
 bool DestroyWindow(WindowHandle window);
 DeviceContext GetDC(WindowHandle window);
 bool ReleaseDC(WindowHandle window, DeviceContext dc);
@@ -111,6 +130,9 @@ void PostQuitMessage(int exitCode);
 // --- Input and time --------------------------------------------------------------------------
 // Bit 0x8000 is set when the key is down at the moment of the call.
 std::int16_t GetAsyncKeyState(int virtualKey);
+// On while the game takes typed text: a controller's B then stands for Backspace and its A for
+// no key but its own. A button held across the change keeps its old key only until released.
+void SetTextEntry(bool on);
 DWORD timeGetTime();   // milliseconds, wraps after 49.7 days
 DWORD GetTickCount();  // milliseconds, the game's random seed
 void Sleep(DWORD milliseconds);

@@ -1,5 +1,6 @@
 // The system interface over SDL2: one window with an OpenGL context, its events as Win32-style
-// messages, the keyboard by virtual-key code, the clocks and message boxes.
+// messages, the keyboard by virtual-key code, game controllers as keys, the clocks and message
+// boxes.
 #include <SDL.h>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "platform/controller.h"
 #include "platform/platform.h"
 
 namespace {
@@ -17,6 +19,10 @@ SDL_DisplayMode fullscreenDisplayMode;
 bool haveFullscreenDisplayMode = false;
 Uint32 quitEventType = 0;  // our own event carrying PostQuitMessage's exit code
 Uint64 lastMemoryReturnAt = 0;
+bool controllersStarted = false;
+// The open controllers by slot; the slot is what the key mapping knows them by.
+SDL_GameController* controllers[kMaxControllers];
+SDL_JoystickID controllerIds[kMaxControllers];
 
 // The GL driver allocates and frees many small blocks every frame. glibc keeps freed pages
 // inside its heap, so without an occasional trim the resident size creeps up for many minutes
@@ -147,6 +153,98 @@ int ScancodesOf(int virtualKey, SDL_Scancode out[2]) {
     return 1;
 }
 
+// The controller inputs the game uses, by SDL's button; kControllerInputs for the others.
+int InputOfButton(Uint8 button) {
+    switch (button) {
+        case SDL_CONTROLLER_BUTTON_A:
+            return kPadA;
+        case SDL_CONTROLLER_BUTTON_B:
+            return kPadB;
+        case SDL_CONTROLLER_BUTTON_BACK:
+            return kPadBack;
+        case SDL_CONTROLLER_BUTTON_START:
+            return kPadStart;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return kPadUp;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return kPadDown;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return kPadLeft;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return kPadRight;
+        default:
+            return kControllerInputs;
+    }
+}
+
+int SlotOf(SDL_JoystickID id) {
+    for (int slot = 0; slot < kMaxControllers; ++slot) {
+        if (controllers[slot] && controllerIds[slot] == id) return slot;
+    }
+    return -1;
+}
+
+void OpenController(int deviceIndex) {
+    if (SlotOf(SDL_JoystickGetDeviceInstanceID(deviceIndex)) >= 0) return;  // already open
+    for (int slot = 0; slot < kMaxControllers; ++slot) {
+        if (controllers[slot]) continue;
+        SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex);
+        if (!pad) return;
+        controllers[slot] = pad;
+        controllerIds[slot] = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
+        return;
+    }
+}
+
+void CloseController(int slot) {
+    ControllerGone(slot);
+    SDL_GameControllerClose(controllers[slot]);
+    controllers[slot] = nullptr;
+}
+
+// Controller events change the keys they stand for; the changes wait as messages.
+void HandleControllerEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_CONTROLLERDEVICEADDED:
+            OpenController(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED: {
+            const int slot = SlotOf(event.cdevice.which);
+            if (slot >= 0) CloseController(slot);
+            break;
+        }
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            ControllerInputChanged(SlotOf(event.cbutton.which), InputOfButton(event.cbutton.button),
+                                   event.type == SDL_CONTROLLERBUTTONDOWN);
+            break;
+        case SDL_CONTROLLERAXISMOTION:
+            if (event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) {
+                ControllerStickMoved(SlotOf(event.caxis.which), event.caxis.value);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// Joystick and controller events, which lie together between these two.
+bool IsControllerEvent(Uint32 type) {
+    return type >= SDL_JOYAXISMOTION && type <= SDL_CONTROLLERDEVICEREMAPPED;
+}
+
+// Takes every joystick and controller event already queued, leaving the others in place: a moved
+// stick sends many, and one message a pass would fall behind them.
+void TakeControllerEvents() {
+    if (!controllersStarted) return;
+    SDL_Event events[32];
+    int count;
+    while ((count = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_JOYAXISMOTION,
+                                   SDL_CONTROLLERDEVICEREMAPPED)) > 0) {
+        for (int i = 0; i < count; ++i) HandleControllerEvent(events[i]);
+    }
+}
+
 // Only the events the game handles are queued, so that nothing (mouse motion, say) waits in
 // front of a key when the loop takes one event per pass. Key repeats change no key state.
 int KeepGameEvents(void*, SDL_Event* event) {
@@ -157,6 +255,23 @@ int KeepGameEvents(void*, SDL_Event* event) {
             return event->key.repeat == 0 && VirtualKeyOf(event->key.keysym) != 0;
         case SDL_KEYUP:
             return VirtualKeyOf(event->key.keysym) != 0;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+            return 1;
+        // SDL makes its controller events out of the joystick events as they are queued, and
+        // not out of those held back here.
+        case SDL_JOYAXISMOTION:
+        case SDL_JOYHATMOTION:
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+        case SDL_JOYDEVICEADDED:
+        case SDL_JOYDEVICEREMOVED:
+            return 1;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            return InputOfButton(event->cbutton.button) != kControllerInputs;
+        case SDL_CONTROLLERAXISMOTION:
+            return event->caxis.axis == SDL_CONTROLLER_AXIS_LEFTX;
         case SDL_WINDOWEVENT:
             switch (event->window.event) {
                 case SDL_WINDOWEVENT_CLOSE:
@@ -207,10 +322,21 @@ bool RegisterWindowClass() {
     if (quitEventType == 0) quitEventType = SDL_RegisterEvents(1);
     SDL_SetEventFilter(KeepGameEvents, nullptr);
     SDL_DisableScreenSaver();
+    // Controllers are welcome, not needed: without them the keyboard is all there is. Those
+    // plugged in already are announced like those plugged in later.
+    ResetControllers();
+    controllersStarted = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     return true;
 }
 
 bool UnregisterWindowClass() {
+    if (controllersStarted) {
+        for (int slot = 0; slot < kMaxControllers; ++slot) {
+            if (controllers[slot]) CloseController(slot);
+        }
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+        controllersStarted = false;
+    }
     SDL_SetEventFilter(nullptr, nullptr);
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return true;
@@ -248,7 +374,21 @@ WindowHandle CreateWindow(const char* title, int width, int height, bool fullscr
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    flags |= fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
+    if (!fullscreen) {
+        flags |= SDL_WINDOW_RESIZABLE;
+    } else if (haveFullscreenDisplayMode) {
+        flags |= SDL_WINDOW_FULLSCREEN;
+    } else {
+        // No mode was asked for: the display stays as it is, and all of its pixels are used.
+        // The window is made at the display's size too, for an X server without a window
+        // manager, which would leave it at the size it was made with.
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI;
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+            width = desktop.w;
+            height = desktop.h;
+        }
+    }
     // Drivers that cannot give the depth asked for get the deepest buffer they offer.
     for (int depth : {request.depthBits, 24, 16}) {
         if (depth > request.depthBits) continue;
@@ -271,6 +411,12 @@ bool DestroyWindow(WindowHandle handle) {
     SDL_DestroyWindow(window);
     window = nullptr;
     return true;
+}
+
+bool GetClientSize(WindowHandle handle, int* width, int* height) {
+    if (!handle) return false;
+    SDL_GL_GetDrawableSize(AsWindow(handle), width, height);
+    return *width > 0 && *height > 0;
 }
 
 DeviceContext GetDC(WindowHandle handle) { return handle; }
@@ -322,18 +468,31 @@ void SwapBuffers(DeviceContext dc) {
 }
 
 bool PeekMessage(Message* message) {
+    TakeControllerEvents();
+    if (TakeControllerMessage(message)) return true;
     SDL_Event event;
     if (!SDL_PollEvent(&event)) return false;
     *message = Message{0, 0, 0};
+    if (IsControllerEvent(event.type)) {
+        // Came in while the queue was being read; an event that changes no key is no message.
+        HandleControllerEvent(event);
+        TakeControllerMessage(message);
+        return true;
+    }
     switch (event.type) {
         case SDL_QUIT:  // a signal asking the process to end
             message->message = WM_QUIT;
             return true;
         case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            message->message = event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP;
-            message->wParam = static_cast<std::uintptr_t>(VirtualKeyOf(event.key.keysym));
+        case SDL_KEYUP: {
+            const bool down = event.type == SDL_KEYDOWN;
+            const int virtualKey = VirtualKeyOf(event.key.keysym);
+            // A key a controller holds too stays down until both let go.
+            if (!KeyboardKeyPasses(virtualKey, down)) return true;
+            message->message = down ? WM_KEYDOWN : WM_KEYUP;
+            message->wParam = static_cast<std::uintptr_t>(virtualKey);
             return true;
+        }
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
                 message->message = WM_CLOSE;
@@ -365,6 +524,8 @@ void PostQuitMessage(int exitCode) {
 
 std::int16_t GetAsyncKeyState(int virtualKey) {
     SDL_PumpEvents();  // the state of this moment, not of the last event taken
+    TakeControllerEvents();
+    if (ControllerHoldsKey(virtualKey)) return static_cast<std::int16_t>(0x8000);
     SDL_Scancode scans[2];
     const int count = ScancodesOf(virtualKey, scans);
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
@@ -373,6 +534,8 @@ std::int16_t GetAsyncKeyState(int virtualKey) {
     }
     return 0;
 }
+
+void SetTextEntry(bool on) { SetControllerTextEntry(on); }
 
 DWORD timeGetTime() {
     // Milliseconds of the monotonic clock, which counts from boot as the Win32 clocks do.

@@ -60,7 +60,8 @@ start_display() {
 }
 
 # start_game [DIR [ARGUMENT...]]: runs the game in DIR (default: a fresh copy of the data
-# directory) with the arguments, and with GAME_PATH, when set, as its PATH.
+# directory) with the arguments, with GAME_PATH, when set, as its PATH, and GAME_PRELOAD, when
+# set, preloaded into it.
 start_game() {
     GAME_DIR=${1:-"$E2E_TMP/game"}
     shift || true
@@ -70,7 +71,7 @@ start_game() {
     done
     (cd "$GAME_DIR" &&
         exec env SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}" PATH="${GAME_PATH:-$PATH}" \
-            "$KELVADO" "$@") \
+            ${GAME_PRELOAD:+LD_PRELOAD="$GAME_PRELOAD"} "$KELVADO" "$@") \
         >"$E2E_TMP/game.log" 2>&1 &
     GAME_PID=$!
 }

@@ -213,3 +213,67 @@ TEST_F(NameEntryFrameTest, ADemoThatCannotBeWrittenLeavesTheTableAndTheGameAlone
     EXPECT_STREQ(highScores.entries[1].name, "AB");
     EXPECT_EQ(SavedFile().substr(0, 10), "AB\r\n30\r\n\r\n");
 }
+
+namespace {
+
+// The controller's presses reach keyDown as the window procedure's messages.
+void TakeMessages() {
+    Message message;
+    while (PeekMessage(&message)) {
+        WindowProc(nullptr, message.message, message.wParam, message.lParam);
+    }
+}
+
+void Button(int input, bool down) {
+    if (down) {
+        fake::PressButton(input);
+    } else {
+        fake::ReleaseButton(input);
+    }
+    TakeMessages();
+}
+
+}  // namespace
+
+TEST_F(NameEntryFrameTest, AControllerTypesAndStoresANameWithThePicker) {
+    score = 120;
+    FrameShowsTitle();  // the first frame turns the controller to typing
+    EXPECT_TRUE(fake::state.textEntry);
+    const auto Press = [](int input) {
+        Button(input, true);
+        FrameShowsTitle();
+        Button(input, false);
+        FrameShowsTitle();
+    };
+    Press(kPadUp);
+    Press(kPadUp);
+    Press(kPadA);  // C
+    for (int i = 0; i < 3; ++i) Press(kPadDown);
+    Press(kPadA);  // B, A, then round to 9
+    EXPECT_STREQ(nameText, "C9");
+    Press(kPadB);  // Backspace, not Esc
+    EXPECT_FALSE(keyDown[VK_ESCAPE]);
+    EXPECT_STREQ(nameText, "C");
+    Press(kPadDown);
+    Press(kPadA);
+    Press(kPadA);
+    EXPECT_STREQ(nameText, "C88");
+    EXPECT_EQ(gameMode, kModeNameEntry);
+
+    // B held while Start stores the name: on the title B stays Backspace until it is let go,
+    // so the title does not take it for Esc and quit.
+    Button(kPadB, true);
+    FrameShowsTitle();
+    EXPECT_STREQ(nameText, "C8");
+    Button(kPadStart, true);
+    EXPECT_TRUE(FrameShowsTitle());
+    EXPECT_EQ(gameMode, kModeTitle);
+    EXPECT_STREQ(highScores.entries[1].name, "C8");
+    EXPECT_FALSE(fake::state.textEntry);
+    TakeMessages();
+    EXPECT_FALSE(keyDown[VK_BACK]);
+    EXPECT_FALSE(keyDown[VK_ESCAPE]);
+    Button(kPadB, false);
+    Button(kPadB, true);  // a new press on the title is Esc
+    EXPECT_TRUE(keyDown[VK_ESCAPE]);
+}

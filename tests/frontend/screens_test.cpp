@@ -8,6 +8,7 @@
 #include "frontend/hiscore.h"
 #include "frontend/nameentry.h"
 #include "frontend/title.h"
+#include "game/host.h"
 #include "game/state.h"
 #include "platform/platform.h"
 #include "tests/frontend/overlay_recorder.h"
@@ -20,6 +21,7 @@ void StartNameEntry() {
     nameTyped = false;
     std::memset(keyLatch, 0, sizeof keyLatch);
     std::memset(keyDown, 0, sizeof keyDown);
+    BeginNameEntry();
 }
 
 void Frame() { ReadNameKeys(); }
@@ -160,3 +162,66 @@ TEST(Screens, TitleAndNameEntryLayout) {
     EXPECT_EQ(overlayLog.texts[2].spacing, 0.2f);
     EXPECT_EQ(overlayLog.perspectiveCalls, 1);
 }
+
+namespace {
+
+TEST(NameEntryPicker, UpAndDownStepRoundTheCharactersAndAAddsThePickedOne) {
+    StartNameEntry();
+    Tap(VK_GAMEPAD_DPAD_DOWN);  // before A: round to 9
+    EXPECT_EQ(pickerCharacter, '9');
+    Tap(VK_GAMEPAD_DPAD_UP);
+    Tap(VK_GAMEPAD_DPAD_UP);
+    EXPECT_EQ(pickerCharacter, 'B');
+    Tap(VK_GAMEPAD_A);
+    Tap(VK_GAMEPAD_A);  // the character stays picked for the next one
+    EXPECT_STREQ(nameText, "BB");
+    EXPECT_TRUE(nameTyped);
+    for (int i = 0; i < 25; ++i) Tap(VK_GAMEPAD_DPAD_UP);
+    EXPECT_EQ(pickerCharacter, '0');  // Z, then the digits
+    // A held adds once; not at all while Backspace (the controller's B) is held.
+    keyDown[VK_GAMEPAD_A] = true;
+    Frame();
+    Frame();
+    keyDown[VK_GAMEPAD_A] = false;
+    Frame();
+    keyDown[VK_BACK] = true;
+    Frame();
+    keyDown[VK_GAMEPAD_A] = true;
+    Frame();
+    EXPECT_STREQ(nameText, "BB");
+}
+
+TEST(NameEntryPicker, DrawnBlinkingOnlyOnceAControllerIsUsed) {
+    StartNameEntry();
+    Tap('B');
+    Tap('O');
+    animClock = 0.0f;
+    overlayLog = OverlayLog{};
+    DrawNameEntry();
+    EXPECT_EQ(overlayLog.texts.size(), 3u);  // the keyboard's screen stays as it was
+
+    Tap(VK_GAMEPAD_DPAD_UP);
+    overlayLog = OverlayLog{};
+    DrawNameEntry();
+    ASSERT_EQ(overlayLog.texts.size(), 4u);
+    const PrintedText& picked = overlayLog.texts[2];
+    EXPECT_EQ(picked.text, "B");
+    EXPECT_EQ(picked.x, 30.0f + 2.0f * (32.0f * 0.6f + 0.4f));  // right after "BO"
+    EXPECT_EQ(picked.y, 80.0f);
+    EXPECT_EQ(picked.scaleX, 0.6f);
+    EXPECT_TRUE(picked.insideOverlay);
+    animClock = 0.3f;  // the blink's dark half
+    overlayLog = OverlayLog{};
+    DrawNameEntry();
+    EXPECT_EQ(overlayLog.texts.size(), 3u);
+
+    // A new name entry hides it again, and starts from A.
+    StartNameEntry();
+    animClock = 0.0f;
+    overlayLog = OverlayLog{};
+    DrawNameEntry();
+    EXPECT_EQ(overlayLog.texts.size(), 3u);
+    EXPECT_EQ(pickerCharacter, 'A');
+}
+
+}  // namespace

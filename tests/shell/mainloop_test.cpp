@@ -1,5 +1,8 @@
 #include <GL/gl.h>
 
+#include <string>
+
+#include "game/demo.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace {
@@ -107,6 +110,74 @@ TEST_F(MainLoopTest, WinMainRunsUntilEscOnTheTitle) {
     EXPECT_FALSE(fake::state.windowExists);
     EXPECT_FALSE(fake::state.displayModeChanged);
     EXPECT_TRUE(fake::state.cursorShown);
+}
+
+TEST_F(MainLoopTest, AControllerPlaysThroughTheKeyboardsReads) {
+    ASSERT_TRUE(StartUp());
+    musicEnabled = false;
+    // Every key change is a message, and a pass takes one.
+    const auto Settle = [] {
+        for (int i = 0; i < 12; ++i) Pass(25);
+    };
+    Pass(25);
+    Pass(25);
+
+    // Start is Enter on the title.
+    fake::PressButton(kPadStart);
+    Pass(25);
+    EXPECT_EQ(gameMode, kModePlaying);
+    fake::ReleaseButton(kPadStart);
+    Pass(25);
+
+    // The D-pad steers as the arrows do, and the demo keeps it.
+    fake::PressButton(kPadLeft);
+    Settle();
+    EXPECT_TRUE(keyDown[VK_LEFT]);
+    ASSERT_GT(demoOutcome.playSteps, 0u);
+    EXPECT_EQ(DemoStepKeys(demoGame, demoOutcome.playSteps - 1), kDemoLeft);
+    // The keyboard's Left taken up meanwhile keeps the key down after the D-pad lets go.
+    fake::Press(VK_LEFT);
+    fake::ReleaseButton(kPadLeft);
+    Settle();
+    EXPECT_TRUE(keyDown[VK_LEFT]);
+    fake::Release(VK_LEFT);
+    Settle();
+    EXPECT_FALSE(keyDown[VK_LEFT]);
+    EXPECT_FALSE(GetAsyncKeyState(VK_LEFT) & 0x8000);
+
+    // The stick counts past a quarter of its travel.
+    fake::MoveStick(8000);
+    EXPECT_FALSE(GetAsyncKeyState(VK_RIGHT) & 0x8000);
+    fake::MoveStick(9000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_RIGHT) & 0x8000);
+    fake::MoveStick(-32768);
+    EXPECT_FALSE(GetAsyncKeyState(VK_RIGHT) & 0x8000);
+    EXPECT_TRUE(GetAsyncKeyState(VK_LEFT) & 0x8000);
+    // Unplugged, the controller lets go of what it held.
+    fake::Unplug();
+    EXPECT_FALSE(GetAsyncKeyState(VK_LEFT) & 0x8000);
+    Settle();
+    EXPECT_FALSE(keyDown[VK_LEFT]);
+
+    // Two controllers act as one: B on either is Esc until both let go.
+    fake::PressButton(kPadB, 0);
+    fake::PressButton(kPadB, 1);
+    Settle();
+    EXPECT_EQ(gameMode, kModeTitle);
+    fake::ReleaseButton(kPadB, 0);
+    Settle();
+    EXPECT_TRUE(keyDown[VK_ESCAPE]);
+    EXPECT_EQ(quitRequested, 0);  // the Esc that left the game does not also quit
+    fake::Unplug(1);
+    Settle();
+    EXPECT_FALSE(keyDown[VK_ESCAPE]);
+    EXPECT_EQ(DemoEndName(demoOutcome.end), std::string("Esc"));
+
+    // Back is Esc too: on the title it quits.
+    fake::PressButton(kPadBack);
+    for (int i = 0; i < 4 && !quitRequested; ++i) Pass(25);
+    EXPECT_EQ(quitRequested, 1);
+    EXPECT_EQ(ShutDown(), 0);
 }
 
 TEST_F(MainLoopTest, ClockWrapKeepsThePassDurationRight) {

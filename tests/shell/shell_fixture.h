@@ -44,6 +44,10 @@ class ShellTest : public ::testing::Test {
         for (bool& key : keyDown) key = false;
         musicEnabled = true;
         animClock = 0;
+        desktopMode = false;
+        pictureX = pictureY = 0;
+        pictureWidth = screenWidth;
+        pictureHeight = screenHeight;
     }
 
     // Runs one pass taking `milliseconds` of clock time.

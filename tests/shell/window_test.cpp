@@ -59,6 +59,46 @@ TEST_F(WindowTest, DecliningTheWindowEndsTheProgramQuietly) {
     EXPECT_EQ(fake::state.swaps, 0);
 }
 
+TEST_F(WindowTest, DesktopKeepsTheDisplayModeAndLetterboxesThePicture) {
+    desktopMode = true;
+    fake::state.refuseDisplayMode = true;  // never asked: nothing to refuse, no question
+    fake::state.desktopWidth = 1920;
+    fake::state.desktopHeight = 1080;
+    ASSERT_TRUE(CreateGameWindow("Kelvado", 640, 480, 32, true));
+    EXPECT_TRUE(fake::state.boxes.empty());
+    EXPECT_FALSE(fake::state.displayModeChanged);
+    EXPECT_TRUE(fullscreenMode);
+    EXPECT_TRUE(fake::state.windowFullscreen);
+    EXPECT_FALSE(fake::state.cursorShown);
+    EXPECT_EQ(fake::state.windowWidth, 1920);
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 240);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 1440);
+    EXPECT_EQ(viewport[3], 1080);
+    // The projection is the 4:3 one of the 640 x 480 picture.
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[5] / projection[0], 640.0 / 480.0, 1e-6);  // kept as floats
+
+    // A portrait drawable gets bars above and below; a minimised one a picture of one pixel.
+    WindowProc(windowHandle, WM_SIZE, 0, 1080 | (1920 << 16));
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 555);
+    EXPECT_EQ(viewport[2], 1080);
+    EXPECT_EQ(viewport[3], 810);
+    WindowProc(windowHandle, WM_SIZE, 0, 0);
+    EXPECT_EQ(pictureWidth, 1);
+    EXPECT_EQ(pictureHeight, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    DestroyGameWindow();
+    EXPECT_TRUE(fake::state.cursorShown);
+}
+
 TEST_F(WindowTest, CreationFailuresAreReportedAfterReleasingWhatWasMade) {
     using fake::State;
     struct Case {

@@ -6,17 +6,27 @@
 
 namespace fake {
 
-void Reset() { state = State{}; }
+void Reset() {
+    state = State{};
+    ResetControllers();
+}
 
 void Press(int virtualKey) {
     state.asyncKeys[virtualKey & 0xFF] = true;
-    Post(WM_KEYDOWN, static_cast<std::uintptr_t>(virtualKey));
+    if (KeyboardKeyPasses(virtualKey & 0xFF, true))
+        Post(WM_KEYDOWN, static_cast<std::uintptr_t>(virtualKey));
 }
 
 void Release(int virtualKey) {
     state.asyncKeys[virtualKey & 0xFF] = false;
-    Post(WM_KEYUP, static_cast<std::uintptr_t>(virtualKey));
+    if (KeyboardKeyPasses(virtualKey & 0xFF, false))
+        Post(WM_KEYUP, static_cast<std::uintptr_t>(virtualKey));
 }
+
+void PressButton(int input, int slot) { ControllerInputChanged(slot, input, true); }
+void ReleaseButton(int input, int slot) { ControllerInputChanged(slot, input, false); }
+void MoveStick(int x, int slot) { ControllerStickMoved(slot, x); }
+void Unplug(int slot) { ControllerGone(slot); }
 
 void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
     state.queue.push_back(Message{message, wParam, lParam});
@@ -47,9 +57,17 @@ WindowHandle CreateWindow(const char*, int width, int height, bool fullscreen,
     if (state.failWindow) return nullptr;
     state.windowExists = true;
     state.windowFullscreen = fullscreen;
-    state.windowWidth = width;
-    state.windowHeight = height;
+    const bool desktop = fullscreen && !state.displayModeChanged;
+    state.windowWidth = desktop ? state.desktopWidth : width;
+    state.windowHeight = desktop ? state.desktopHeight : height;
     return kWindow;
+}
+
+bool GetClientSize(WindowHandle window, int* width, int* height) {
+    if (window != kWindow || !state.windowExists) return false;
+    *width = state.windowWidth;
+    *height = state.windowHeight;
+    return true;
 }
 
 bool DestroyWindow(WindowHandle window) {
@@ -85,6 +103,7 @@ void SwapBuffers(DeviceContext) {
 }
 
 bool PeekMessage(Message* message) {
+    if (TakeControllerMessage(message)) return true;
     if (state.queue.empty()) return false;
     *message = state.queue.front();
     state.queue.pop_front();
@@ -94,7 +113,13 @@ bool PeekMessage(Message* message) {
 void PostQuitMessage(int exitCode) { fake::Post(WM_QUIT, static_cast<std::uintptr_t>(exitCode)); }
 
 std::int16_t GetAsyncKeyState(int virtualKey) {
-    return state.asyncKeys[virtualKey & 0xFF] ? static_cast<std::int16_t>(0x8000) : 0;
+    const bool down = state.asyncKeys[virtualKey & 0xFF] || ControllerHoldsKey(virtualKey);
+    return down ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+void SetTextEntry(bool on) {
+    state.textEntry = on;
+    SetControllerTextEntry(on);
 }
 
 DWORD timeGetTime() { return state.now; }

@@ -1,5 +1,5 @@
-// Controls of the fake platform that the tests link instead of SDL: a scripted keyboard and
-// message queue, a clock that only moves when told, recorded message boxes with scripted answers,
+// Controls of the fake platform that the tests link instead of SDL: a scripted keyboard, game
+// controllers (through the platform's own controller mapping) and message queue, a clock that only moves when told, recorded message boxes with scripted answers,
 // and an EGL pbuffer as the window's GL context.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/controller.h"
 #include "platform/platform.h"
 
 namespace fake {
@@ -35,6 +36,10 @@ struct State {
     int swaps = 0;
     int windowWidth = 0;
     int windowHeight = 0;
+    // The display's own mode, which a full-screen window made without a mode change covers.
+    int desktopWidth = 640;
+    int desktopHeight = 480;
+    bool textEntry = false;
 };
 
 inline State state;
@@ -46,5 +51,11 @@ void Reset();
 void Press(int virtualKey);
 void Release(int virtualKey);
 void Post(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+
+// Controller `slot` presses or lets go of an input (ControllerInput), or moves its left stick.
+void PressButton(int input, int slot = 0);
+void ReleaseButton(int input, int slot = 0);
+void MoveStick(int x, int slot = 0);
+void Unplug(int slot = 0);
 
 }  // namespace fake
