@@ -103,6 +103,14 @@ WindowHandle CreateWindow(const char*, int width, int height, bool,
     return &canvasWindow;
 }
 
+// The canvas's drawing buffer, which the page keeps at the size the game asked for.
+bool GetClientSize(WindowHandle window, int* width, int* height) {
+    if (!windowExists || window != &canvasWindow) return false;
+    *width = canvasWindow.width;
+    *height = canvasWindow.height;
+    return true;
+}
+
 bool DestroyWindow(WindowHandle window) {
     if (!windowExists || window != &canvasWindow) return false;
     windowExists = false;
@@ -180,6 +188,9 @@ void PostQuitMessage(int exitCode) { QueueMessage(WM_QUIT, exitCode); }
 std::int16_t GetAsyncKeyState(int virtualKey) {
     return KeyIsDown(virtualKey) ? static_cast<std::int16_t>(0x8000) : 0;
 }
+
+// The page reads no game controllers, so there is nothing for a text entry to change.
+void SetTextEntry(bool) {}
 
 DWORD timeGetTime() { return static_cast<DWORD>(static_cast<std::uint64_t>(MillisecondsNow())); }
 DWORD GetTickCount() { return timeGetTime(); }
