@@ -74,9 +74,16 @@ FileRead ReadOpenFile(int fd, const struct stat& status, std::size_t limit, Over
 
 FileRead ReadRegularFile(const char* path, std::size_t limit, Overlong overlong,
                          std::vector<unsigned char>* bytes) {
+    bool opened = false;
+    return ReadRegularFile(path, limit, overlong, bytes, &opened);
+}
+
+FileRead ReadRegularFile(const char* path, std::size_t limit, Overlong overlong,
+                         std::vector<unsigned char>* bytes, bool* opened) {
     bytes->clear();
     struct stat status;
     const int fd = OpenRegularFile(path, &status);
+    *opened = fd >= 0;
     if (fd < 0) return FileRead::kNotOpened;
     FileRead result;
     try {

@@ -20,6 +20,10 @@ enum class Overlong { kRefuse, kKeepStart };
 // The bytes of the regular file at path, at most `limit` of them.
 FileRead ReadRegularFile(const char* path, std::size_t limit, Overlong overlong,
                          std::vector<unsigned char>* bytes);
+// The same, telling apart a file that did not open (*opened false) from one that opened and then
+// failed to read: one open where a caller treats the two differently.
+FileRead ReadRegularFile(const char* path, std::size_t limit, Overlong overlong,
+                         std::vector<unsigned char>* bytes, bool* opened);
 
 // Whether path opens for reading as a regular file; nothing is read.
 bool CanOpenRegularFile(const char* path);
