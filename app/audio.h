@@ -8,6 +8,8 @@ inline bool musicEnabled = true;
 inline HMUSIC musicHandle = 0;
 inline HSAMPLE plopSample = 0;
 
+// Reads and decodes the music module ahead of InitAudio's load (platform/read_ahead.h).
+void ReadAudioAhead();
 void InitAudio();
 // Fades the volume from 100 to 0 in 10 ms steps, then stops the output.
 void FadeOutMusic();

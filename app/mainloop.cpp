@@ -2,12 +2,14 @@
 
 #include "app/audio.h"
 #include "app/frame.h"
+#include "app/textures.h"
 #include "app/window.h"
 #include "frontend/demos.h"
 #include "game/demo.h"
 #include "game/state.h"
 #include "platform/bass.h"
 #include "platform/platform.h"
+#include "platform/read_ahead.h"
 
 namespace {
 
@@ -36,11 +38,22 @@ std::uint64_t ReadClock(std::uint64_t previous) {
     return previous + static_cast<DWORD>(now - static_cast<DWORD>(previous));
 }
 
+// The files of the start-up are read and decoded while the window is made, which mostly waits
+// on the display; what is read is taken, unchanged, where it has always been loaded.
+void ReadStartUpFilesAhead(void*) {
+    ReadPicturesAhead();
+    ReadAudioAhead();
+}
+
 }  // namespace
 
 bool StartUp() {
     fullscreenMode = !startWindowed;
-    if (!CreateGameWindow("Kelvado", screenWidth, screenHeight, 32, fullscreenMode)) return false;
+    StartWorkAhead(ReadStartUpFilesAhead, nullptr);
+    if (!CreateGameWindow("Kelvado", screenWidth, screenHeight, 32, fullscreenMode)) {
+        ForgetPicturesReadAhead();
+        return false;
+    }
     InitAudio();
     lastPassTime = timeGetTime();
     return true;
