@@ -11,9 +11,11 @@ namespace {
 
 constexpr const char* kMusicFile = "Kv_play.xm";
 
+void ReadMusicFileAhead(void*) { ReadMusicAhead(kMusicFile); }
+
 }  // namespace
 
-void ReadAudioAhead() { ReadMusicAhead(kMusicFile); }
+void StartReadingAudioAhead() { StartWorkAhead(ReadMusicFileAhead, nullptr); }
 
 void InitAudio() {
     FinishWorkAhead();  // the module read ahead is the load's to take

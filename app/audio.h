@@ -8,8 +8,9 @@ inline bool musicEnabled = true;
 inline HMUSIC musicHandle = 0;
 inline HSAMPLE plopSample = 0;
 
-// Reads and decodes the music module ahead of InitAudio's load (platform/read_ahead.h).
-void ReadAudioAhead();
+// Begins reading and decoding the music module ahead of InitAudio's load, as work ahead
+// (platform/read_ahead.h) that InitAudio waits for.
+void StartReadingAudioAhead();
 void InitAudio();
 // Fades the volume from 100 to 0 in 10 ms steps, then stops the output.
 void FadeOutMusic();

@@ -2,7 +2,6 @@
 
 #include "app/audio.h"
 #include "app/frame.h"
-#include "app/textures.h"
 #include "app/window.h"
 #include "frontend/demos.h"
 #include "game/demo.h"
@@ -38,20 +37,12 @@ std::uint64_t ReadClock(std::uint64_t previous) {
     return previous + static_cast<DWORD>(now - static_cast<DWORD>(previous));
 }
 
-// The files of the start-up are read and decoded while the window is made, which mostly waits
-// on the display; what is read is taken, unchanged, where it has always been loaded.
-void ReadStartUpFilesAhead(void*) {
-    ReadPicturesAhead();
-    ReadAudioAhead();
-}
-
 }  // namespace
 
 bool StartUp() {
     fullscreenMode = !startWindowed;
-    StartWorkAhead(ReadStartUpFilesAhead, nullptr);
     if (!CreateGameWindow("Kelvado", screenWidth, screenHeight, 32, fullscreenMode)) {
-        ForgetPicturesReadAhead();
+        FinishWorkAhead();  // nothing started for the start-up is left running
         return false;
     }
     InitAudio();

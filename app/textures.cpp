@@ -11,7 +11,6 @@
 #include "frontend/hiscore.h"
 #include "platform/files.h"
 #include "platform/platform.h"
-#include "platform/read_ahead.h"
 
 namespace {
 
@@ -35,18 +34,7 @@ constexpr const char* kUnknownFormat = "Unknown DIB file format.";
 constexpr const char* kConversionError = "Image file conversion error.";
 constexpr const char* kOutOfMemory = "Out of memory.";
 
-// Where the reader's message goes instead of a box while pictures are read ahead: it is shown
-// when the picture is taken.
-constexpr std::size_t kMessageRoom = 1100;
-thread_local char* deferredMessage = nullptr;
-
-void ShowReaderMessage(const char* text) {
-    if (deferredMessage) {
-        std::snprintf(deferredMessage, kMessageRoom, "%s", text);
-        return;
-    }
-    MessageBox(GetFocus(), text, "Error", MB_OK);
-}
+void ShowReaderMessage(const char* text) { MessageBox(GetFocus(), text, "Error", MB_OK); }
 
 std::uint16_t Read16(const unsigned char* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -339,77 +327,13 @@ ImageRecord* DecodeRead(FileRead result, const std::vector<unsigned char>& data,
         case FileRead::kNotOpened:
             break;
     }
-    char text[kMessageRoom];
+    char text[1100];
     std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", fileName);
     ShowReaderMessage(text);
     return nullptr;
 }
 
-// The pictures LoadTextures loads, read and decoded ahead while the window is made. One is
-// taken by the LoadBitmapFile of its name when the file is still the one read; its message, if
-// it had one, is shown then, where reading it would have shown it.
-constexpr const char* kPicturesAhead[] = {
-    "texture.bmp",   "matohanta.bmp",       "puutexture.bmp", "valo.bmp", "font1.bmp",
-    "font1mask.bmp", "art_matopaa.bmp", "art_matopaamask.bmp", "alku.bmp", "sky.bmp"};
-constexpr int kPictureAheadCount = sizeof kPicturesAhead / sizeof kPicturesAhead[0];
-
-struct PictureAhead {
-    bool read;    // read ahead and not yet taken
-    bool opened;  // it opened (else nothing was read, and a load finds it missing)
-    FileStamp stamp;
-    ImageRecord* image;
-    char message[kMessageRoom];  // the reader's message for it; empty for none
-};
-PictureAhead picturesAhead[kPictureAheadCount];
-
-void DropPictureAhead(PictureAhead* ahead) {
-    FreeImage(ahead->image);
-    ahead->image = nullptr;
-    ahead->read = false;
-}
-
-// The picture read ahead for fileName, taken; false when there is none to take (not read
-// ahead, or the file is no longer the one read), and the caller reads the file itself.
-bool TakePictureAhead(const char* fileName, ImageRecord** image) {
-    FinishWorkAhead();
-    for (PictureAhead& ahead : picturesAhead) {
-        const int index = static_cast<int>(&ahead - picturesAhead);
-        if (!ahead.read || std::strcmp(kPicturesAhead[index], fileName) != 0) continue;
-        FileStamp now;
-        const bool same = ahead.opened && StampRegularFile(fileName, &now) && now == ahead.stamp;
-        if (same) {
-            *image = ahead.image;
-            ahead.image = nullptr;
-            if (ahead.message[0]) ShowReaderMessage(ahead.message);
-        }
-        DropPictureAhead(&ahead);
-        return same;
-    }
-    return false;
-}
-
 }  // namespace
-
-void ReadPicturesAhead() {
-    std::vector<unsigned char> buffer;  // one for all, as the loads themselves do
-    for (int i = 0; i < kPictureAheadCount; ++i) {
-        PictureAhead& ahead = picturesAhead[i];
-        DropPictureAhead(&ahead);
-        ahead.message[0] = '\0';
-        deferredMessage = ahead.message;
-        const FileRead result = ReadRegularFile(kPicturesAhead[i], kMaxFileBytes,
-                                                Overlong::kRefuse, &buffer, &ahead.opened,
-                                                &ahead.stamp);
-        if (ahead.opened) ahead.image = DecodeRead(result, buffer, kPicturesAhead[i]);
-        deferredMessage = nullptr;
-        ahead.read = true;
-    }
-}
-
-void ForgetPicturesReadAhead() {
-    FinishWorkAhead();
-    for (PictureAhead& ahead : picturesAhead) DropPictureAhead(&ahead);
-}
 
 ImageRecord* ReadBitmap(const char* fileName) {
     // The whole file is read into memory and decoded from there.
@@ -419,8 +343,6 @@ ImageRecord* ReadBitmap(const char* fileName) {
 
 ImageRecord* LoadBitmapFile(const char* fileName) {
     if (!fileName) return nullptr;
-    ImageRecord* image = nullptr;
-    if (TakePictureAhead(fileName, &image)) return image;
     // A missing or unreadable file is quietly skipped, and so is anything that is not a regular
     // file (a directory, a FIFO, a device); only a damaged picture is reported. The one open
     // that tells so is also the one the picture is read through.
@@ -486,7 +408,6 @@ bool LoadTextures() {
     textures[kTitleTexture] = LoadTexture("alku.bmp", false, true);
     textures[kSkyTexture] = LoadTexture("sky.bmp", true, false);
     std::vector<unsigned char>().swap(readBuffer);  // no picture is read again
-    ForgetPicturesReadAhead();
     return true;
 }
 

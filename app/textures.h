@@ -41,11 +41,5 @@ ImageRecord* DecodeBitmap(const unsigned char* data, std::size_t size, const cha
 ImageRecord* DecodeBitmapByConversion(const unsigned char* data, std::size_t size,
                                       const char* fileName);
 void FreeImage(ImageRecord* image);
-// Reads and decodes the pictures LoadTextures loads, without showing anything, so that it may
-// run as work ahead (platform/read_ahead.h) while the window is made; LoadBitmapFile then takes
-// each one whose file is unchanged, with its message at the same point. LoadTextures forgets
-// what is left, and so does ForgetPicturesReadAhead.
-void ReadPicturesAhead();
-void ForgetPicturesReadAhead();
 void CreateRenderTexture(GLuint* table, int width, int height, int channels, GLenum format,
                          int slot);

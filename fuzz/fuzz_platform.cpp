@@ -1,10 +1,8 @@
-// The system calls the readers make, answered silently: a fuzzer has no screen, and the
+// The two system calls the readers make, answered silently: a fuzzer has no screen, and the
 // targets check what was shown through the counters below.
 #include "fuzz/fuzz_platform.h"
 
 #include <cstring>
-
-#include "platform/read_ahead.h"
 
 int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned type) {
     (void)owner;
@@ -16,6 +14,3 @@ int MessageBox(WindowHandle owner, const char* text, const char* caption, unsign
 }
 
 WindowHandle GetFocus() { return nullptr; }
-
-// Nothing is read ahead here: the targets call the readers directly.
-void FinishWorkAhead() {}

@@ -114,7 +114,7 @@ TEST_F(GameAudio, MissingOrBrokenFilesAndNoDevice) {
 
 TEST_F(GameAudio, AModuleReadAheadIsLoadedOnlyWhileItsFileIsUnchanged) {
     WriteGoodFiles();
-    ReadAudioAhead();
+    StartReadingAudioAhead();
     InitAudio();
     EXPECT_TRUE(fake::state.boxes.empty());
     EXPECT_NE(musicHandle, 0u);
@@ -124,7 +124,7 @@ TEST_F(GameAudio, AModuleReadAheadIsLoadedOnlyWhileItsFileIsUnchanged) {
     // Gone by the time of the load: the load's own message, as without reading ahead.
     fake::Reset();
     musicEnabled = true;
-    ReadAudioAhead();
+    StartReadingAudioAhead();
     std::filesystem::remove(dir.path / "Kv_play.xm");
     InitAudio();
     ASSERT_EQ(fake::state.boxes.size(), 1u);
@@ -136,7 +136,7 @@ TEST_F(GameAudio, AModuleReadAheadIsLoadedOnlyWhileItsFileIsUnchanged) {
     fake::Reset();
     musicEnabled = true;
     WriteGoodFiles();
-    ReadAudioAhead();
+    StartReadingAudioAhead();
     const std::string words = "Kv_play, a tune that never was.\n";
     WriteFile(dir.path / "Kv_play.xm", Bytes(words.begin(), words.end()));
     InitAudio();

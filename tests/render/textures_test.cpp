@@ -1,8 +1,6 @@
 // The texture table: what start-up loads from the files present, and the fixed GL state.
 #include <filesystem>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "tests/render/bmp_writer.h"
 #include "tests/render/render_fixture.h"
@@ -22,58 +20,6 @@ TEST_F(Textures, StartUpStateIsSet) {
     GLfloat clear[4] = {1, 1, 1, 1};
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_EQ(clear[3], 0.0f);
-}
-
-TEST_F(Textures, PicturesReadAheadLoadAsTheirFilesAreAtTheLoad) {
-    namespace fs = std::filesystem;
-    const fs::path before = fs::current_path();
-    const fs::path dir = fs::path(::testing::TempDir()) / "kelvado_textures_ahead_test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
-
-    auto picture = [](int side, unsigned char shade) {
-        return testbmp::Write24(side, side, testbmp::Bytes(side * side * 3, shade));
-    };
-    ASSERT_TRUE(testbmp::Save("texture.bmp", picture(8, 10)));
-    ASSERT_TRUE(testbmp::Save("sky.bmp", picture(4, 20)));
-    ASSERT_TRUE(testbmp::Save("font1mask.bmp", picture(4, 30)));
-    testbmp::Bytes damaged = picture(4, 40);
-    damaged[14] = 64;
-    ASSERT_TRUE(testbmp::Save("valo.bmp", damaged));
-    ReadPicturesAhead();
-    EXPECT_TRUE(fake::state.boxes.empty()) << "reading ahead shows nothing";
-    // Between reading ahead and loading: one picture rewritten, one removed, one added.
-    ASSERT_TRUE(testbmp::Save("texture.bmp", picture(2, 50)));
-    fs::remove("font1mask.bmp");
-    ASSERT_TRUE(testbmp::Save("alku.bmp", picture(4, 60)));
-
-    std::fill(std::begin(textures), std::end(textures), 0u);
-    EXPECT_TRUE(LoadTextures());
-    fs::current_path(before);
-    fs::remove_all(dir);
-
-    // The damaged picture's message comes once, when its texture is loaded.
-    ASSERT_EQ(fake::state.boxes.size(), 1u);
-    EXPECT_EQ(fake::state.boxes[0].text, "Unknown DIB file format.");
-    for (int slot = 0; slot < kTextureSlots; ++slot) {
-        const bool made = slot == kGroundTexture || slot == kSkyTexture ||
-                          slot == kTitleTexture || slot == kBlurTexture;
-        EXPECT_EQ(textures[slot] != 0, made) << "slot " << slot;
-    }
-    auto firstTexel = [](GLuint name) {
-        glBindTexture(GL_TEXTURE_2D, name);
-        GLint width = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        std::vector<unsigned char> texels(static_cast<std::size_t>(width) * width * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        return std::make_pair(width, static_cast<int>(texels[0]));
-    };
-    EXPECT_EQ(firstTexel(textures[kGroundTexture]), std::make_pair(2, 50)) << "as rewritten";
-    EXPECT_EQ(firstTexel(textures[kSkyTexture]), std::make_pair(4, 20)) << "as read ahead";
-    EXPECT_EQ(firstTexel(textures[kTitleTexture]), std::make_pair(4, 60)) << "as added";
 }
 
 TEST_F(Textures, SlotsFilledFromTheFilesPresentDamagedOnesReported) {
