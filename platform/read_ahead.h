@@ -1,6 +1,6 @@
 // Reading ahead: start-up work without any visible effect (reading and decoding the files the
-// start-up needs) begun before the window is made, so that it overlaps the window's creation,
-// which mostly waits on the display.
+// start-up needs) begun while the window is being made, so that it overlaps a wait on the
+// display.
 #pragma once
 
 // Runs work(context) on a second thread where the platform has one, else at once. The work may
