@@ -5,14 +5,26 @@
 #include "game/host.h"
 #include "platform/bass.h"
 #include "platform/platform.h"
+#include "platform/read_ahead.h"
+
+namespace {
+
+constexpr const char* kMusicFile = "Kv_play.xm";
+
+void ReadMusicFileAhead(void*) { ReadMusicAhead(kMusicFile); }
+
+}  // namespace
+
+void StartReadingAudioAhead() { StartWorkAhead(ReadMusicFileAhead, nullptr); }
 
 void InitAudio() {
+    FinishWorkAhead();  // the module read ahead is the load's to take
     if (BASS_GetVersion() != BASS_VERSION)
         MessageBox(nullptr, "BASS version 1.7 was not loaded", "Incorrect BASS.DLL", MB_OK);
     // Without a sound device this fails; the module load below then reports it.
     BASS_Init(-1, 44100, 0, windowHandle);
 
-    musicHandle = BASS_MusicLoad(FALSE, "Kv_play.xm", 0, 0, BASS_MUSIC_LOOP);
+    musicHandle = BASS_MusicLoad(FALSE, kMusicFile, 0, 0, BASS_MUSIC_LOOP);
     if (musicHandle == 0) {
         switch (BASS_ErrorGetCode()) {
             case BASS_ERROR_INIT:

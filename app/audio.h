@@ -8,6 +8,9 @@ inline bool musicEnabled = true;
 inline HMUSIC musicHandle = 0;
 inline HSAMPLE plopSample = 0;
 
+// Begins reading and decoding the music module ahead of InitAudio's load, as work ahead
+// (platform/read_ahead.h) that InitAudio waits for.
+void StartReadingAudioAhead();
 void InitAudio();
 // Fades the volume from 100 to 0 in 10 ms steps, then stops the output.
 void FadeOutMusic();

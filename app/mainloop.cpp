@@ -8,6 +8,7 @@
 #include "game/state.h"
 #include "platform/bass.h"
 #include "platform/platform.h"
+#include "platform/read_ahead.h"
 
 namespace {
 
@@ -41,7 +42,10 @@ std::uint64_t ReadClock(std::uint64_t previous) {
 bool StartUp() {
     fullscreenMode = !startWindowed;
     desktopMode = startOnDesktop && !startWindowed;
-    if (!CreateGameWindow("Kelvado", screenWidth, screenHeight, 32, fullscreenMode)) return false;
+    if (!CreateGameWindow("Kelvado", screenWidth, screenHeight, 32, fullscreenMode)) {
+        FinishWorkAhead();  // nothing started for the start-up is left running
+        return false;
+    }
     InitAudio();
     lastPassTime = timeGetTime();
     return true;

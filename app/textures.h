@@ -36,6 +36,10 @@ ImageRecord* ReadBitmap(const char* fileName);
 // size, offset and count in the headers is checked against the data first. A top-down bitmap
 // (negative height) gives the same record as the bottom-up one: bottom row first, height > 0.
 ImageRecord* DecodeBitmap(const unsigned char* data, std::size_t size, const char* fileName);
+// The same, with every depth (24 bits too) going through the platform's conversion: what the
+// reader's own 24-bit path must match byte for byte and message for message.
+ImageRecord* DecodeBitmapByConversion(const unsigned char* data, std::size_t size,
+                                      const char* fileName);
 void FreeImage(ImageRecord* image);
 void CreateRenderTexture(GLuint* table, int width, int height, int channels, GLenum format,
                          int slot);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "app/audio.h"
 #include "app/textures.h"
 #include "platform/bass.h"
 #include "render/scene.h"
@@ -84,6 +85,9 @@ bool CreateGameWindow(const char* title, int width, int height, int bits, bool f
         return FailCreation("Can't Activate The GL Rendering Context.");
     }
 
+    // Showing the window waits on the display (full screen, up to a tenth of a second for a
+    // window manager to confirm the switch); the music module is decoded meanwhile.
+    StartReadingAudioAhead();
     ShowWindow(windowHandle);
     int clientWidth = width;
     int clientHeight = height;

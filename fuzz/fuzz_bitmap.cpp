@@ -95,7 +95,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto* copy = static_cast<unsigned char*>(std::malloc(size ? size : 1));
     if (size) std::memcpy(copy, data, size);
     ImageRecord* image = DecodeBitmap(copy, size, "fuzz.bmp");
+    // The reader's own 24-bit path and the platform's conversion agree on every input: the same
+    // record or the same message.
+    const int messages = fuzzMessageCount;
+    char message[sizeof fuzzLastMessage];
+    std::memcpy(message, fuzzLastMessage, sizeof message);
+    ImageRecord* converted = DecodeBitmapByConversion(copy, size, "fuzz.bmp");
     std::free(copy);
+    if (fuzzMessageCount != 2 * messages || std::strcmp(message, fuzzLastMessage) != 0)
+        Fail("the two decoding paths give different messages");
+    if ((image == nullptr) != (converted == nullptr)) Fail("only one decoding path decoded");
+    if (image && (image->width != converted->width || image->height != converted->height ||
+                  std::memcmp(image->pixels, converted->pixels,
+                              static_cast<std::size_t>(image->width) * image->height * 3) != 0))
+        Fail("the two decoding paths give different pictures");
+    FreeImage(converted);
+    fuzzMessageCount = messages;
 
     if (!image) {
         if (fuzzMessageCount != 1) Fail("null without exactly one message");

@@ -16,6 +16,7 @@
 #include "platform/audio_mixer.h"
 #include "platform/bass.h"
 #include "platform/files.h"
+#include "platform/read_ahead.h"
 
 namespace {
 
@@ -190,6 +191,42 @@ int ReadSource(BOOL fromMemory, const void* file, std::uint32_t offset, std::uin
     return BASS_OK;
 }
 
+// A module read ahead (ReadMusicAhead) for the load that names its file. Written by the work
+// ahead, read only once that has finished.
+struct MusicAhead {
+    char file[256];
+    FileStamp stamp;
+    openmpt_module* module;
+};
+MusicAhead musicAhead;
+
+void DropMusicAhead() {
+    if (musicAhead.module != nullptr) openmpt_module_destroy(musicAhead.module);
+    musicAhead = MusicAhead{};
+}
+
+// The module read ahead when the load is of its whole, unchanged file; else null. Either way
+// nothing is left ahead.
+openmpt_module* TakeMusicAhead(BOOL fromMemory, const void* file, std::uint32_t offset,
+                               std::uint32_t length) {
+    openmpt_module* module = nullptr;
+    FileStamp now;
+    if (musicAhead.module != nullptr && !fromMemory && file != nullptr && offset == 0 &&
+        length == 0 && std::strcmp(static_cast<const char*>(file), musicAhead.file) == 0 &&
+        StampRegularFile(musicAhead.file, &now) && now == musicAhead.stamp) {
+        module = musicAhead.module;
+        musicAhead.module = nullptr;
+    }
+    DropMusicAhead();
+    return module;
+}
+
+openmpt_module* CreateModule(const std::vector<unsigned char>& bytes, int* openmptError) {
+    return openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent,
+                                              nullptr, openmpt_error_func_ignore, nullptr,
+                                              openmptError, nullptr, nullptr);
+}
+
 void ReleaseAll() {
     for (Music& music : musics) {
         if (music.module != nullptr) openmpt_module_destroy(music.module);
@@ -267,6 +304,7 @@ BOOL BASS_Free() {
     SDL_CloseAudioDevice(device);  // waits for a running callback; none runs after this
     device = 0;
     ReleaseAll();
+    DropMusicAhead();
     initialised = false;
     mixRate = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -301,26 +339,55 @@ BOOL BASS_SetVolume(std::uint32_t newVolume) {
     return Succeed();
 }
 
+void ReadMusicAhead(const char* file) {
+    DropMusicAhead();
+    if (file == nullptr || std::strlen(file) >= sizeof musicAhead.file) return;
+    std::vector<unsigned char> bytes;
+    bool opened = false;
+    FileStamp stamp;
+    if (ReadRegularFile(file, kMaxMusicFileBytes, Overlong::kRefuse, &bytes, &opened, &stamp) !=
+            FileRead::kRead ||
+        bytes.empty())
+        return;  // the load finds out for itself, and says so
+    int openmptError = OPENMPT_ERROR_OK;
+    openmpt_module* module = CreateModule(bytes, &openmptError);
+    if (module == nullptr) return;
+    std::strcpy(musicAhead.file, file);
+    musicAhead.stamp = stamp;
+    musicAhead.module = module;
+}
+
 HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, std::uint32_t offset, std::uint32_t length,
                       std::uint32_t flags) {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
+    if (!initialised) {
+        DropMusicAhead();
+        return Fail(BASS_ERROR_INIT);
+    }
+    // The same file unchanged reads and decodes to the same module, so one read ahead stands for
+    // what follows; its slot is still to be found.
+    openmpt_module* module = TakeMusicAhead(fromMemory, file, offset, length);
     std::vector<unsigned char> bytes;
-    if (int error = ReadSource(fromMemory, file, offset, length, kMaxMusicFileBytes, bytes);
-        error != BASS_OK)
-        return Fail(error);
-    if (bytes.empty()) return Fail(BASS_ERROR_FILEFORM);
+    if (module == nullptr) {
+        if (int error = ReadSource(fromMemory, file, offset, length, kMaxMusicFileBytes, bytes);
+            error != BASS_OK)
+            return Fail(error);
+        if (bytes.empty()) return Fail(BASS_ERROR_FILEFORM);
+    }
 
     int slot = 0;
     while (slot < kMaxMusics && musics[slot].module != nullptr) ++slot;
-    if (slot == kMaxMusics) return Fail(BASS_ERROR_MEM);
+    if (slot == kMaxMusics) {
+        if (module != nullptr) openmpt_module_destroy(module);
+        return Fail(BASS_ERROR_MEM);
+    }
 
-    int openmptError = OPENMPT_ERROR_OK;
-    openmpt_module* module = openmpt_module_create_from_memory2(
-        bytes.data(), bytes.size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
-        nullptr, &openmptError, nullptr, nullptr);
-    if (module == nullptr)
-        return Fail(openmptError == OPENMPT_ERROR_OUT_OF_MEMORY ? BASS_ERROR_MEM
-                                                                : BASS_ERROR_FILEFORM);
+    if (module == nullptr) {
+        int openmptError = OPENMPT_ERROR_OK;
+        module = CreateModule(bytes, &openmptError);
+        if (module == nullptr)
+            return Fail(openmptError == OPENMPT_ERROR_OUT_OF_MEMORY ? BASS_ERROR_MEM
+                                                                    : BASS_ERROR_FILEFORM);
+    }
     // -1 repeats for ever; 0 plays the song once.
     openmpt_module_set_repeat_count(module, (flags & BASS_MUSIC_LOOP) ? -1 : 0);
 

@@ -25,6 +25,16 @@ int OpenRegularFile(const char* path, struct stat* status) {
     return fd;
 }
 
+FileStamp StampOf(const struct stat& status) {
+    FileStamp stamp;
+    stamp.device = status.st_dev;
+    stamp.inode = status.st_ino;
+    stamp.size = status.st_size;
+    stamp.modified = status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec;
+    stamp.changed = status.st_ctim.tv_sec * 1000000000LL + status.st_ctim.tv_nsec;
+    return stamp;
+}
+
 // Reads up to `count` bytes; the number read (short at the end of the file), or -1.
 long ReadUpTo(int fd, unsigned char* to, std::size_t count) {
     std::size_t done = 0;
@@ -74,10 +84,18 @@ FileRead ReadOpenFile(int fd, const struct stat& status, std::size_t limit, Over
 
 FileRead ReadRegularFile(const char* path, std::size_t limit, Overlong overlong,
                          std::vector<unsigned char>* bytes) {
+    bool opened = false;
+    return ReadRegularFile(path, limit, overlong, bytes, &opened);
+}
+
+FileRead ReadRegularFile(const char* path, std::size_t limit, Overlong overlong,
+                         std::vector<unsigned char>* bytes, bool* opened, FileStamp* stamp) {
     bytes->clear();
     struct stat status;
     const int fd = OpenRegularFile(path, &status);
+    *opened = fd >= 0;
     if (fd < 0) return FileRead::kNotOpened;
+    if (stamp) *stamp = StampOf(status);
     FileRead result;
     try {
         result = ReadOpenFile(fd, status, limit, overlong, bytes);
@@ -97,5 +115,14 @@ bool CanOpenRegularFile(const char* path) {
     const int fd = OpenRegularFile(path, &status);
     if (fd < 0) return false;
     close(fd);
+    return true;
+}
+
+bool StampRegularFile(const char* path, FileStamp* stamp) {
+    struct stat status;
+    const int fd = OpenRegularFile(path, &status);
+    if (fd < 0) return false;
+    close(fd);
+    *stamp = StampOf(status);
     return true;
 }

@@ -112,6 +112,39 @@ TEST_F(GameAudio, MissingOrBrokenFilesAndNoDevice) {
     EXPECT_EQ(BASS_SamplePlay(plopSample), 0u);
 }
 
+TEST_F(GameAudio, AModuleReadAheadIsLoadedOnlyWhileItsFileIsUnchanged) {
+    WriteGoodFiles();
+    StartReadingAudioAhead();
+    InitAudio();
+    EXPECT_TRUE(fake::state.boxes.empty());
+    EXPECT_NE(musicHandle, 0u);
+    EXPECT_GT(Loudness(FrameAt(2 * kSongMs)), 3000);
+    BASS_Free();
+
+    // Gone by the time of the load: the load's own message, as without reading ahead.
+    fake::Reset();
+    musicEnabled = true;
+    StartReadingAudioAhead();
+    std::filesystem::remove(dir.path / "Kv_play.xm");
+    InitAudio();
+    ASSERT_EQ(fake::state.boxes.size(), 1u);
+    EXPECT_EQ(fake::state.boxes[0].text, "Error loading music, File couldn't opened");
+    EXPECT_EQ(musicHandle, 0u);
+    BASS_Free();
+
+    // Rewritten since: the load reads what is there now, here no module at all.
+    fake::Reset();
+    musicEnabled = true;
+    WriteGoodFiles();
+    StartReadingAudioAhead();
+    const std::string words = "Kv_play, a tune that never was.\n";
+    WriteFile(dir.path / "Kv_play.xm", Bytes(words.begin(), words.end()));
+    InitAudio();
+    EXPECT_TRUE(fake::state.boxes.empty());
+    EXPECT_TRUE(musicEnabled);
+    EXPECT_EQ(musicHandle, 0u);
+}
+
 TEST_F(GameAudio, FadeAfterTheWindowClosedOnlyWaits) {
     WriteGoodFiles();
     InitAudio();

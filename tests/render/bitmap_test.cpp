@@ -159,8 +159,10 @@ TEST_F(BitmapReader, LyingOrDamagedHeadersAreRefusedWithTheirMessage) {
 TEST_F(BitmapReader, EveryTruncationAndCorruptionGivesNullOrAWholeImage) {
     testbmp::Options rle;
     rle.rle8 = true;
+    testbmp::Options top;
+    top.topDown = true;
     const std::vector<Bytes> seeds = {
-        testbmp::Write24(3, 2, kRgb3x2),
+        testbmp::Write24(3, 2, kRgb3x2), testbmp::Write24(3, 2, kRgb3x2, top),
         testbmp::Write8(4, 2, {0, 1, 2, 1, 2, 2, 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8, 9}, rle)};
     std::uint32_t random = 12345;
     auto next = [&] {
@@ -202,6 +204,18 @@ TEST_F(BitmapReader, EveryTruncationAndCorruptionGivesNullOrAWholeImage) {
                 EXPECT_TRUE(text == "Unknown DIB file format." ||
                             text == "Image file conversion error.")
                     << text;
+            }
+            // The reader's own 24-bit path gives what the platform's conversion gives.
+            const std::size_t boxes = fake::state.boxes.size();
+            Decoded converted{DecodeBitmapByConversion(input.data(), input.size(), "fuzz.bmp")};
+            ASSERT_EQ(converted.image == nullptr, d.image == nullptr);
+            if (d.image) {
+                EXPECT_EQ(converted.image->width, d.image->width);
+                EXPECT_EQ(converted.image->height, d.image->height);
+                EXPECT_EQ(Pixels(converted.image), Pixels(d.image));
+            } else {
+                ASSERT_EQ(fake::state.boxes.size(), 2 * boxes);
+                EXPECT_EQ(fake::state.boxes[1].text, fake::state.boxes[0].text);
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "platform/read_ahead.h"
 #include "tests/support/gl_context.h"
 
 namespace fake {
@@ -141,3 +142,7 @@ int MessageBox(WindowHandle, const char* text, const char* caption, unsigned typ
 }
 
 WindowHandle GetFocus() { return state.windowExists ? kWindow : nullptr; }
+
+// The tests' platform reads ahead at once, on the test's own thread.
+void StartWorkAhead(void (*work)(void*), void* context) { work(context); }
+void FinishWorkAhead() {}
