@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/audio_mixer.h"
+#include "platform/audio_source.h"
 #include "platform/bass.h"
 #include "platform/files.h"
 #include "platform/read_ahead.h"
@@ -158,37 +159,6 @@ void MixFrames(std::int16_t* out, int frames) {
 
 void SDLCALL FeedDevice(void*, Uint8* stream, int length) {
     MixFrames(reinterpret_cast<std::int16_t*>(stream), length / int(2 * sizeof(std::int16_t)));
-}
-
-// Reads the bytes a load call names: a file (offset, then `length` bytes or the rest) or a block
-// of memory. A file must be a regular one of at most `limit` bytes; anything else (a directory,
-// a FIFO, a device) does not open, and a longer one is no sound of ours. Returns an error code,
-// BASS_OK on success.
-int ReadSource(BOOL fromMemory, const void* file, std::uint32_t offset, std::uint32_t length,
-               std::size_t limit, std::vector<unsigned char>& bytes) {
-    if (fromMemory) {
-        if (file == nullptr || length == 0) return BASS_ERROR_ILLPARAM;
-        const auto* start = static_cast<const unsigned char*>(file) + offset;
-        bytes.assign(start, start + length);
-        return BASS_OK;
-    }
-    if (file == nullptr) return BASS_ERROR_FILEOPEN;
-    switch (ReadRegularFile(static_cast<const char*>(file), limit, Overlong::kRefuse, &bytes)) {
-        case FileRead::kRead:
-            break;
-        case FileRead::kNotOpened:
-            return BASS_ERROR_FILEOPEN;
-        case FileRead::kTooLong:
-            return BASS_ERROR_FILEFORM;
-        case FileRead::kNoMemory:
-            return BASS_ERROR_MEM;
-    }
-    const std::size_t from = offset < bytes.size() ? offset : bytes.size();
-    const std::size_t rest = bytes.size() - from;
-    const std::size_t take = length != 0 && length < rest ? length : rest;
-    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(from + take), bytes.end());
-    bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(from));
-    return BASS_OK;
 }
 
 // A module read ahead (ReadMusicAhead) for the load that names its file. Written by the work

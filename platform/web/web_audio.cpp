@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/audio_source.h"
 #include "platform/bass.h"
-#include "platform/files.h"
 
 namespace {
 
@@ -157,33 +157,6 @@ EM_JS(bool, PlaySample, (int maxPlaybacks, bool takeOver), {
     return true;
 });
 
-int ReadFileSource(BOOL fromMemory, const void* file, std::uint32_t offset, std::uint32_t length,
-                   std::size_t limit, std::vector<unsigned char>* bytes) {
-    if (fromMemory) {
-        if (file == nullptr || length == 0) return BASS_ERROR_ILLPARAM;
-        const auto* start = static_cast<const unsigned char*>(file) + offset;
-        bytes->assign(start, start + length);
-        return BASS_OK;
-    }
-    if (file == nullptr) return BASS_ERROR_FILEOPEN;
-    switch (ReadRegularFile(static_cast<const char*>(file), limit, Overlong::kRefuse, bytes)) {
-        case FileRead::kRead:
-            break;
-        case FileRead::kNotOpened:
-            return BASS_ERROR_FILEOPEN;
-        case FileRead::kTooLong:
-            return BASS_ERROR_FILEFORM;
-        case FileRead::kNoMemory:
-            return BASS_ERROR_MEM;
-    }
-    const std::size_t from = offset < bytes->size() ? offset : bytes->size();
-    const std::size_t rest = bytes->size() - from;
-    const std::size_t take = length != 0 && length < rest ? length : rest;
-    bytes->erase(bytes->begin() + static_cast<std::ptrdiff_t>(from + take), bytes->end());
-    bytes->erase(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(from));
-    return BASS_OK;
-}
-
 }  // namespace
 
 std::uint32_t BASS_GetVersion() { return BASS_VERSION; }
@@ -232,7 +205,7 @@ HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, std::uint32_t offset, s
     if (!initialised) return Fail(BASS_ERROR_INIT);
     if (musicLoaded) return Fail(BASS_ERROR_MEM);
     std::vector<unsigned char> bytes;
-    if (int error = ReadFileSource(fromMemory, file, offset, length, kMaxMusicFileBytes, &bytes);
+    if (int error = ReadSource(fromMemory, file, offset, length, kMaxMusicFileBytes, bytes);
         error != BASS_OK)
         return Fail(error);
     if (bytes.empty()) return Fail(BASS_ERROR_FILEFORM);
@@ -256,7 +229,7 @@ HSAMPLE BASS_SampleLoad(BOOL fromMemory, const void* file, std::uint32_t offset,
     if (maxPlaybacks == 0) return Fail(BASS_ERROR_ILLPARAM);
     if (sampleLoaded) return Fail(BASS_ERROR_MEM);
     std::vector<unsigned char> bytes;
-    if (int error = ReadFileSource(fromMemory, file, offset, length, kMaxSampleFileBytes, &bytes);
+    if (int error = ReadSource(fromMemory, file, offset, length, kMaxSampleFileBytes, bytes);
         error != BASS_OK)
         return Fail(error);
     if (bytes.empty() || !DecodeSample(bytes.data(), static_cast<int>(bytes.size())))
