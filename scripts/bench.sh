@@ -28,7 +28,7 @@ echo "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 if [ "$only_startup" = 0 ]; then
     "$build/tests/game/kelvado_bench_update" --benchmark_out="$out/update.json" \
         --benchmark_out_format=json >&2
-    "$build/tests/render/kelvado_bench_frames" --benchmark_filter='Title|MidGame|WorstCase' \
+    "$build/tests/render/kelvado_bench_frames" --benchmark_filter='Title|MidGame|WorstCase|DemoFrame' \
         --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
         --benchmark_out="$out/frames.json" --benchmark_out_format=json >&2
 fi
@@ -93,8 +93,10 @@ if [ "$only_startup" = 0 ]; then
     server=$!
     trap 'kill $xvfb $server 2>/dev/null || true; rm -rf "$game"' EXIT
     sleep 1
-    (cd "$root/web" && node "$root/tests/web/bench_web.mjs" "http://127.0.0.1:$port" golden.demo \
-        blur.demo "$reps") >"$out/web.json" || echo '{}' >"$out/web.json"
+    for renderer in swiftshader llvmpipe; do
+        (cd "$root/web" && node "$root/tests/web/bench_web.mjs" "http://127.0.0.1:$port" golden.demo \
+            blur.demo "$reps" "$renderer") >"$out/web-$renderer.json" || echo '{}' >"$out/web-$renderer.json"
+    done
     kill $server 2>/dev/null || true
     rm -f "$site/golden.demo" "$site/blur.demo"
 fi
@@ -129,6 +131,10 @@ if not only_startup:
     rows.append(("Frame 640x480 llvmpipe: mid-game (300 records)", f"{t:.2f} {unit}"))
     t, unit = median(frames, "BM_WorstCaseFrame")
     rows.append(("Frame 640x480 llvmpipe: worst case (blur, 4999 records)", f"{t:.2f} {unit}"))
+    t, unit = median(frames, "BM_GoldenDemoFrame")
+    rows.append(("Frame 640x480 llvmpipe: the golden demo's frames (as the web's mid-game)", f"{t:.2f} {unit}"))
+    t, unit = median(frames, "BM_BlurDemoFrame")
+    rows.append(("Frame 640x480 llvmpipe: the blur demo's last 200 frames (as the web's blur)", f"{t:.2f} {unit}"))
 # Start-up block: the game, its floor and the ratio of their medians.
 startup = [float(v) for v in open(f"{out}/startup.txt").read().split()]
 floor = [float(v) for v in open(f"{out}/floor.txt").read().split()]
@@ -145,12 +151,15 @@ peak = [l for l in open(f"{out}/memory.txt") if l.startswith("peak rss")]
 if peak:
     kb = int(peak[0].split(":")[1].split()[0])
     rows.append(("Peak memory (VmHWM, 60 s of play)", f"{kb / 1024:.1f} MiB"))
-web = {} if only_startup else json.load(open(f"{out}/web.json"))
-if web:
-    rows.append(("Web, headless Chromium: navigation to the first title frame", f"{web['firstFrameMs']:.0f} ms"))
-    rows.append(("Web, headless Chromium: mid-game frame (the golden demo)",
+for renderer, label in (("swiftshader", "SwiftShader"), ("llvmpipe", "llvmpipe through ANGLE")):
+    web = {} if only_startup else json.load(open(f"{out}/web-{renderer}.json"))
+    if not web:
+        continue
+    rows.append((f"Web, headless Chromium, {label}: navigation to the first title frame",
+                 f"{web['firstFrameMs']:.0f} ms"))
+    rows.append((f"Web, headless Chromium, {label}: mid-game frame (the golden demo)",
                  f"{web['midGameFrameMs']:.2f} ms ({web['midGameOwnMs']:.2f} ms before the GPU)"))
-    rows.append(("Web, headless Chromium: blur frame (the end of a long game)",
+    rows.append((f"Web, headless Chromium, {label}: blur frame (the end of a long game)",
                  f"{web['blurFrameMs']:.2f} ms ({web['blurOwnMs']:.2f} ms before the GPU)"))
 import gzip, os
 data = {"texture.bmp", "matohanta.bmp", "puutexture.bmp", "valo.bmp", "font1.bmp", "font1mask.bmp",

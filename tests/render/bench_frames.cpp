@@ -1,8 +1,10 @@
 // Whole frames at 640 x 480 on the software renderer, each finished with glFinish: the title
-// screen, a mid-game frame and the worst case, a full-length worm under the blur.
+// screen, a mid-game frame and the worst case, a full-length worm under the blur; and the frames
+// of the demos the web version's benchmark watches, drawn after each of their steps.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +12,8 @@
 #include "app/frame.h"
 #include "app/textures.h"
 #include "app/window.h"
+#include "frontend/demos.h"
+#include "game/demo.h"
 #include "game/state.h"
 #include "render/scene.h"
 #include "tests/support/gl_context.h"
@@ -93,11 +97,50 @@ void BM_WorstCaseFrame(benchmark::State& state) { RunFrames(state, 4999, true, 2
 void BM_LongWormFrame(benchmark::State& state) { RunFrames(state, 4999, false, 150.0f); }
 void BM_BlurFrame(benchmark::State& state) { RunFrames(state, 300, true, 250.0f); }
 
+// One frame after each play step of a demo, the demo replayed as often as needed; `lastSteps`
+// keeps only the frames of its game's last steps (0: all of them).
+void RunDemoFrames(benchmark::State& state, const char* path, std::uint32_t lastSteps) {
+    if (!StartOnce()) {
+        state.SkipWithError("no headless GL context");
+        return;
+    }
+    if (!LoadDemoToWatch(path)) {
+        state.SkipWithError("cannot read the demo");
+        return;
+    }
+    const std::uint32_t firstDrawn =
+        lastSteps && demoGame.playSteps > lastSteps ? demoGame.playSteps - lastSteps : 0;
+    bool watching = false;
+    for (auto _ : state) {
+        if (!watching || DemoWatched()) {
+            gameMode = kModeTitle;
+            BeginWatchingDemo();
+            UpdateGame();  // the Enter step
+            while (demoOutcome.playSteps < firstDrawn) UpdateGame();
+            watching = true;
+        }
+        UpdateGame();
+        const auto start = std::chrono::steady_clock::now();
+        DrawFrame();
+        glFinish();
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    demoWatching = false;
+    state.counters["score"] = static_cast<double>(score);
+    state.counters["gl_error"] = static_cast<double>(glGetError());
+}
+
+void BM_GoldenDemoFrame(benchmark::State& state) { RunDemoFrames(state, KELVADO_GOLDEN_DEMO, 0); }
+void BM_BlurDemoFrame(benchmark::State& state) { RunDemoFrames(state, KELVADO_BLUR_DEMO, 200); }
+
 BENCHMARK(BM_TitleFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MidGameFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WorstCaseFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LongWormFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BlurFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GoldenDemoFrame)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_BlurDemoFrame)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 }  // namespace
 

@@ -1,14 +1,17 @@
 // The web version's benchmark figures, in headless Chromium with software WebGL: the time from
 // navigation to the first drawn title frame, and the time to draw a frame in the middle of a
 // game and with the blur, from demos watched with ?bench, whole (the GPU's work waited for) and
-// the page's own share (before the wait). Prints one JSON object.
-//   node bench_web.mjs BASE_URL MIDGAME_DEMO BLUR_DEMO [RUNS]
+// the page's own share (before the wait). Prints one JSON object. RENDERER is swiftshader
+// (Chromium's own software WebGL, as the tests use) or llvmpipe (Mesa's, the desktop game's
+// rasteriser, through ANGLE's EGL backend), so that the page can be set beside the desktop on the
+// same rasteriser.
+//   node bench_web.mjs BASE_URL MIDGAME_DEMO BLUR_DEMO [RUNS] [RENDERER]
 import path from "node:path";
 import {createRequire} from "node:module";
 
 const require = createRequire(path.join(process.cwd(), "package.json"));
 const puppeteer = require("puppeteer-core");
-const [base, midGameDemo, blurDemo, runsText] = process.argv.slice(2);
+const [base, midGameDemo, blurDemo, runsText, renderer = "swiftshader"] = process.argv.slice(2);
 const runs = Number(runsText || 5);
 const median = (values) => {
   const sorted = [...values].sort((a, b) => a - b);
@@ -18,8 +21,10 @@ const median = (values) => {
 const browser = await puppeteer.launch({
   executablePath: "/usr/bin/chromium",
   headless: true,
-  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-         "--autoplay-policy=no-user-gesture-required"],
+  args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required",
+         ...(renderer === "llvmpipe"
+                 ? ["--use-gl=angle", "--use-angle=gl-egl", "--ignore-gpu-blocklist"]
+                 : ["--use-angle=swiftshader", "--enable-unsafe-swiftshader"])],
 });
 
 async function firstFrame() {
@@ -43,6 +48,23 @@ async function demoFrames(demo, last) {
   // The first frames warm the caches; the few after the outcome appeared are of the end pause.
   const keep = (list) => (last ? list.slice(-last - 10, -10) : list.slice(40, -10));
   return {frames: keep(frames), cpu: keep(cpuFrames)};
+}
+
+// The rasteriser asked for, or nothing measured under another one's name.
+{
+  const page = await browser.newPage();
+  await page.goto(`${base}/`, {waitUntil: "load"});
+  const name = await page.evaluate(() => {
+    const gl = document.createElement("canvas").getContext("webgl2");
+    const info = gl && gl.getExtension("WEBGL_debug_renderer_info");
+    return info ? gl.getParameter(info.UNMASKED_RENDERER_WEBGL) : "";
+  });
+  await page.close();
+  if (!name.toLowerCase().includes(renderer)) {
+    await browser.close();
+    console.error(`bench_web: asked for ${renderer}, the page draws with "${name}"`);
+    process.exit(1);
+  }
 }
 
 const first = [];
