@@ -93,8 +93,9 @@ if [ "$only_startup" = 0 ]; then
     server=$!
     trap 'kill $xvfb $server 2>/dev/null || true; rm -rf "$game"' EXIT
     sleep 1
+    # Without the start-up's X display: Chromium on a display that has gone draws no WebGL.
     for renderer in swiftshader llvmpipe; do
-        (cd "$root/web" && node "$root/tests/web/bench_web.mjs" "http://127.0.0.1:$port" golden.demo \
+        (cd "$root/web" && env -u DISPLAY node "$root/tests/web/bench_web.mjs" "http://127.0.0.1:$port" golden.demo \
             blur.demo "$reps" "$renderer") >"$out/web-$renderer.json" || echo '{}' >"$out/web-$renderer.json"
     done
     kill $server 2>/dev/null || true
