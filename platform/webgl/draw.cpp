@@ -69,6 +69,7 @@ constexpr int kFogModes = 4;
 // One program and the fog uniforms it was last given, so that only changes are sent.
 struct Program {
     GLuint name;
+    bool refused;  // WebGL would not compile or link it: not tried again on every draw
     GLint fogDensity, fogStart, fogEnd, fogColor;
     float density, start, end, color[3];
 };
@@ -93,11 +94,13 @@ GLuint Compile(GLenum type, const char* const* sources, int count) {
     return ok ? shader : 0;
 }
 
-// Compiled the first time a combination is drawn with; null when WebGL refuses it.
+// Compiled the first time a combination is drawn with; null when WebGL refused it.
 Program* ProgramFor(bool textured, FogMode fog) {
     const int mode = static_cast<int>(fog);
     Program& p = programs[textured ? 1 : 0][mode];
     if (p.name != 0) return &p;
+    if (p.refused) return nullptr;
+    p.refused = true;  // until it links
     char defines[64];
     std::snprintf(defines, sizeof defines,
                   "#version 300 es\n#define TEXTURED %d\n#define FOG_MODE %d\n", textured ? 1 : 0,
@@ -120,6 +123,7 @@ Program* ProgramFor(bool textured, FogMode fog) {
         emscripten_glDeleteProgram(name);
         return nullptr;
     }
+    p.refused = false;
     emscripten_glUseProgram(name);
     current = &p;
     emscripten_glUniform1i(emscripten_glGetUniformLocation(name, "image"), 0);
