@@ -28,8 +28,8 @@ echo "load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
 if [ "$only_startup" = 0 ]; then
     "$build/tests/game/kelvado_bench_update" --benchmark_out="$out/update.json" \
         --benchmark_out_format=json >&2
-    "$build/tests/render/kelvado_bench_frames" --benchmark_filter='Title|MidGame|WorstCase|DemoFrame' \
-        --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+    "$build/tests/render/kelvado_bench_frames" \
+        --benchmark_filter='Title|MidGame|WorstCase|DemoFrame' --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
         --benchmark_out="$out/frames.json" --benchmark_out_format=json >&2
 fi
 
@@ -95,8 +95,9 @@ if [ "$only_startup" = 0 ]; then
     sleep 1
     # Without the start-up's X display: Chromium on a display that has gone draws no WebGL.
     for renderer in swiftshader llvmpipe; do
-        (cd "$root/web" && env -u DISPLAY node "$root/tests/web/bench_web.mjs" "http://127.0.0.1:$port" golden.demo \
-            blur.demo "$reps" "$renderer") >"$out/web-$renderer.json" || echo '{}' >"$out/web-$renderer.json"
+        (cd "$root/web" && env -u DISPLAY node "$root/tests/web/bench_web.mjs" \
+            "http://127.0.0.1:$port" golden.demo blur.demo "$reps" "$renderer") \
+            >"$out/web-$renderer.json" || echo '{}' >"$out/web-$renderer.json"
     done
     kill $server 2>/dev/null || true
     rm -f "$site/golden.demo" "$site/blur.demo"
@@ -133,9 +134,11 @@ if not only_startup:
     t, unit = median(frames, "BM_WorstCaseFrame")
     rows.append(("Frame 640x480 llvmpipe: worst case (blur, 4999 records)", f"{t:.2f} {unit}"))
     t, unit = median(frames, "BM_GoldenDemoFrame")
-    rows.append(("Frame 640x480 llvmpipe: the golden demo's frames (as the web's mid-game)", f"{t:.2f} {unit}"))
+    rows.append(("Frame 640x480 llvmpipe: the golden demo's frames (as the web's mid-game)",
+                 f"{t:.2f} {unit}"))
     t, unit = median(frames, "BM_BlurDemoFrame")
-    rows.append(("Frame 640x480 llvmpipe: the blur demo's last 200 frames (as the web's blur)", f"{t:.2f} {unit}"))
+    rows.append(("Frame 640x480 llvmpipe: the blur demo's last 200 frames (as the web's blur)",
+                 f"{t:.2f} {unit}"))
 # Start-up block: the game, its floor and the ratio of their medians.
 startup = [float(v) for v in open(f"{out}/startup.txt").read().split()]
 floor = [float(v) for v in open(f"{out}/floor.txt").read().split()]
