@@ -82,6 +82,13 @@ GLsizeiptr bufferBytes = 0;
 GLsizeiptr bufferUsed = 0;
 unsigned boundTexture = 0;
 
+// The browser's GPU process is handed the frame in pieces of about this many vertices, so that
+// it rasterises the first batches while the page and it prepare the rest, rather than all of a
+// frame after its last draw. On llvmpipe in Chromium a mid-game frame drawn back to back took
+// 10.0 ms this way against 10.7 ms with one hand-over at the end.
+constexpr int kVerticesPerHandOver = 3000;
+int verticesSinceHandOver = 0;
+
 // The attributes sit at the same places in every program, so one vertex array serves them all.
 enum Attribute : GLuint { kPosition, kColor, kTexCoord, kFogCoord };
 
@@ -207,6 +214,11 @@ void DrawTriangles(const DrawVertex* vertices, int count, const DrawState& state
     SendFog(p, state);
     if (state.texture != 0 && state.texture != boundTexture) BindTextureObject(state.texture);
     emscripten_glDrawArrays(GL_TRIANGLES, first, count);
+    verticesSinceHandOver += count;
+    if (verticesSinceHandOver >= kVerticesPerHandOver) {
+        emscripten_glFlush();
+        verticesSinceHandOver = 0;
+    }
 }
 
 void SetCapability(unsigned capability, bool enabled) {
