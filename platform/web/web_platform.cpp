@@ -67,18 +67,22 @@ EM_ASYNC_JS(void, WaitForNextFrame, (), {
 });
 
 // When the first frame was drawn, and for a benchmark the time each pass took to draw its
-// frame, the GPU's work included (a one-pixel read waits for it).
-EM_JS(void, NoteFrameDrawn, (), {
+// frame, the GPU's work included (a one-pixel read waits for it). True when the benchmark asked
+// for the next frame at once, without waiting for the browser to show this one.
+EM_JS(bool, NoteFrameDrawn, (), {
     const page = Module.kelvado;
     if (page.firstFrameTime === undefined) page.firstFrameTime = performance.now();
     const bench = page.bench;
-    if (!bench) return;
+    if (!bench) return false;
     const drawn = performance.now();
     GLctx.readPixels(0, 0, 1, 1, GLctx.RGBA, GLctx.UNSIGNED_BYTE, bench.pixel);
     if (bench.passStart !== undefined) {
         bench.frames.push(performance.now() - bench.passStart);
         bench.cpuFrames.push(drawn - bench.passStart);
     }
+    if (!bench.unpaced) return false;
+    bench.passStart = performance.now();
+    return true;
 });
 
 EM_ASYNC_JS(int, AskInPage, (const char* text, const char* caption, bool yesNo), {
@@ -168,9 +172,9 @@ void ShowCursor(bool show) { SetCanvasCursor(show); }
 
 void SwapBuffers(DeviceContext) {
     FlushFixedGl();
-    NoteFrameDrawn();
+    const bool unpaced = NoteFrameDrawn();
     swappedSincePeek = true;
-    WaitForNextFrame();
+    if (!unpaced) WaitForNextFrame();
 }
 
 bool PeekMessage(Message* message) {

@@ -1,7 +1,8 @@
 // The web version's benchmark figures, in headless Chromium with software WebGL: the time from
 // navigation to the first drawn title frame, and the time to draw a frame in the middle of a
 // game and with the blur, from demos watched with ?bench, whole (the GPU's work waited for) and
-// the page's own share (before the wait). Prints one JSON object. RENDERER is swiftshader
+// the page's own share (before the wait); and the same frames drawn back to back without the
+// browser showing them (?bench=unpaced), as the desktop's frame benchmark draws them. Prints one JSON object. RENDERER is swiftshader
 // (Chromium's own software WebGL, as the tests use) or llvmpipe (Mesa's, the desktop game's
 // rasteriser, through ANGLE's EGL backend), so that the page can be set beside the desktop on the
 // same rasteriser.
@@ -38,9 +39,9 @@ async function firstFrame() {
 }
 
 // The frames of a watched demo; `last` keeps only the last ones of its game.
-async function demoFrames(demo, last) {
+async function demoFrames(demo, last, mode = "") {
   const page = await browser.newPage();
-  await page.goto(`${base}/?bench&demo=${demo}`, {waitUntil: "load"});
+  await page.goto(`${base}/?bench${mode}&demo=${demo}`, {waitUntil: "load"});
   await page.waitForFunction(() => document.getElementById("outcome").textContent !== "",
                              {timeout: 600000, polling: 100});
   const {frames, cpuFrames} = await page.evaluate(() => window.kelvado.kelvado.bench);
@@ -71,6 +72,8 @@ const first = [];
 for (let i = 0; i < runs; i++) first.push(await firstFrame());
 const midGame = await demoFrames(midGameDemo, 0);
 const blur = await demoFrames(blurDemo, 200);
+const midGameUnpaced = await demoFrames(midGameDemo, 0, "=unpaced");
+const blurUnpaced = await demoFrames(blurDemo, 200, "=unpaced");
 await browser.close();
 console.log(JSON.stringify({
   firstFrameMs: median(first),
@@ -78,6 +81,8 @@ console.log(JSON.stringify({
   midGameOwnMs: median(midGame.cpu),
   blurFrameMs: median(blur.frames),
   blurOwnMs: median(blur.cpu),
+  midGameUnpacedMs: median(midGameUnpaced.frames),
+  blurUnpacedMs: median(blurUnpaced.frames),
   midGameFrames: midGame.frames.length,
   blurFrames: blur.frames.length,
 }));
