@@ -1,6 +1,8 @@
-/* Start-up timing for the real game: preloaded into it, this wraps SDL_GL_SwapWindow and, at
- * the first swap, writes the time since KELVADO_T0 (nanoseconds of CLOCK_REALTIME, taken by the
- * launcher just before exec) to the file FIRST_SWAP_LOG and ends the process. */
+/* Timing for the real game, preloaded into it; it wraps SDL_GL_SwapWindow.
+ * Start-up: at the first swap, writes the time since KELVADO_T0 (nanoseconds of CLOCK_REALTIME,
+ * taken by the launcher just before exec) to the file FIRST_SWAP_LOG and ends the process.
+ * Frames: with SWAP_TIMES_LOG instead, lets the game run and, at its exit, writes the time of
+ * every swap (milliseconds of CLOCK_MONOTONIC, one a line) to that file. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
@@ -8,9 +10,27 @@
 #include <time.h>
 #include <unistd.h>
 
+enum { kMaxSwaps = 1 << 17 };
+static double swapTimes[kMaxSwaps];
+static int swapCount;
+
+static void WriteSwapTimes(void) {
+    FILE* log = fopen(getenv("SWAP_TIMES_LOG"), "w");
+    if (!log) return;
+    for (int i = 0; i < swapCount; ++i) fprintf(log, "%.3f\n", swapTimes[i]);
+    fclose(log);
+}
+
 void SDL_GL_SwapWindow(void* window) {
     void (*real)(void*) = (void (*)(void*))dlsym(RTLD_NEXT, "SDL_GL_SwapWindow");
     real(window);
+    if (getenv("SWAP_TIMES_LOG")) {
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (swapCount == 0) atexit(WriteSwapTimes);
+        if (swapCount < kMaxSwaps) swapTimes[swapCount++] = now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+        return;
+    }
     struct timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
     const char* t0 = getenv("KELVADO_T0");
