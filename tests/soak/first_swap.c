@@ -24,14 +24,13 @@ static void WriteSwapTimes(void) {
 void SDL_GL_SwapWindow(void* window) {
     void (*real)(void*) = (void (*)(void*))dlsym(RTLD_NEXT, "SDL_GL_SwapWindow");
     real(window);
+    struct timespec now;
     if (getenv("SWAP_TIMES_LOG")) {
-        struct timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
         if (swapCount == 0) atexit(WriteSwapTimes);
         if (swapCount < kMaxSwaps) swapTimes[swapCount++] = now.tv_sec * 1e3 + now.tv_nsec / 1e6;
         return;
     }
-    struct timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
     const char* t0 = getenv("KELVADO_T0");
     const char* path = getenv("FIRST_SWAP_LOG");

@@ -2,10 +2,10 @@
 // navigation to the first drawn title frame, and the time to draw a frame in the middle of a
 // game and with the blur, from demos watched with ?bench, whole (the GPU's work waited for) and
 // the page's own share (before the wait); and the same frames drawn back to back without the
-// browser showing them (?bench=unpaced), as the desktop's frame benchmark draws them. Prints one JSON object. RENDERER is swiftshader
-// (Chromium's own software WebGL, as the tests use) or llvmpipe (Mesa's, the desktop game's
-// rasteriser, through ANGLE's EGL backend), so that the page can be set beside the desktop on the
-// same rasteriser.
+// browser showing them (?bench=unpaced), as the desktop's frame benchmark draws them. Prints one
+// JSON object. RENDERER is swiftshader (Chromium's own software WebGL, as the tests use) or
+// llvmpipe (Mesa's, the desktop game's rasteriser, through ANGLE's EGL backend), so that the
+// page can be set beside the desktop on the same rasteriser.
 //   node bench_web.mjs BASE_URL MIDGAME_DEMO BLUR_DEMO [RUNS] [RENDERER]
 import path from "node:path";
 import {createRequire} from "node:module";
