@@ -296,6 +296,7 @@ async function start() {
   records.db = db;
   const kept = await readAllRecords(db);
   const args = watched ? ["--demo", "watch.demo"] : [];
+  const benchMode = new URL(location.href).searchParams.get("bench");
 
   const module = {
     canvas,
@@ -311,9 +312,9 @@ async function start() {
       // ?bench: each frame's drawing time is kept, for scripts/bench.sh. ?bench=unpaced draws
       // the frames back to back without the browser showing them, as the desktop's frame
       // benchmark does, so that the page's drawing can be told from the browser's compositing.
-      bench: new URL(location.href).searchParams.has("bench")
-        ? {frames: [], cpuFrames: [], pixel: new Uint8Array(4),
-           unpaced: new URL(location.href).searchParams.get("bench") === "unpaced"} : null,
+      bench: benchMode !== null
+        ? {frames: [], cpuFrames: [], pixel: new Uint8Array(4), unpaced: benchMode === "unpaced"}
+        : null,
     },
     preRun: [(m) => {
       const FS = m.FS;
