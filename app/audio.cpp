@@ -1,7 +1,6 @@
 // The game's sound: started once after the window exists, faded out at exit.
 #include "app/audio.h"
 
-#include "app/window.h"
 #include "game/host.h"
 #include "platform/bass.h"
 #include "platform/platform.h"
@@ -17,23 +16,23 @@ void ReadMusicFileAhead(void*) { ReadMusicAhead(kMusicFile); }
 
 void StartReadingAudioAhead() { StartWorkAhead(ReadMusicFileAhead, nullptr); }
 
-void InitAudio() {
+void InitAudio(WindowHandle window) {
     FinishWorkAhead();  // the module read ahead is the load's to take
     if (BASS_GetVersion() != BASS_VERSION)
         MessageBox(nullptr, "BASS version 1.7 was not loaded", "Incorrect BASS.DLL", MB_OK);
     // Without a sound device this fails; the module load below then reports it.
-    BASS_Init(-1, 44100, 0, windowHandle);
+    BASS_Init(-1, 44100, 0, window);
 
     musicHandle = BASS_MusicLoad(FALSE, kMusicFile, 0, 0, BASS_MUSIC_LOOP);
     if (musicHandle == 0) {
         switch (BASS_ErrorGetCode()) {
             case BASS_ERROR_INIT:
-                MessageBox(windowHandle, "Error loading music, Initialization failed", "Error",
+                MessageBox(window, "Error loading music, Initialization failed", "Error",
                            MB_OK);
                 musicEnabled = false;
                 break;
             case BASS_ERROR_FILEOPEN:
-                MessageBox(windowHandle, "Error loading music, File couldn't opened", "Error",
+                MessageBox(window, "Error loading music, File couldn't opened", "Error",
                            MB_OK);
                 musicEnabled = false;
                 break;

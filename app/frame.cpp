@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/blur.h"
-#include "app/textures.h"
 #include "app/window.h"
 #include "frontend/demos.h"
 #include "frontend/hiscore.h"
@@ -15,7 +13,9 @@
 #include "game/demo.h"
 #include "game/state.h"
 #include "platform/platform.h"
+#include "render/blur.h"
 #include "render/gamescene.h"
+#include "screen/textures.h"
 
 namespace {
 

@@ -46,7 +46,7 @@ bool StartUp() {
         FinishWorkAhead();  // nothing started for the start-up is left running
         return false;
     }
-    InitAudio();
+    InitAudio(windowHandle);
     lastPassTime = timeGetTime();
     return true;
 }

@@ -7,9 +7,8 @@
 #include <cstdio>
 
 #include "app/audio.h"
-#include "app/textures.h"
+#include "app/startup.h"
 #include "platform/bass.h"
-#include "render/scene.h"
 
 namespace {
 

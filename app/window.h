@@ -2,12 +2,9 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "screen/screen.h"
 
-inline int screenWidth = 640;
-inline int screenHeight = 480;
 inline bool fullscreenMode = true;
-// Key state by virtual-key code, kept from key-down and key-up messages.
-inline bool keyDown[256];
 inline WindowHandle windowHandle = nullptr;
 inline DeviceContext deviceContext = nullptr;
 inline RenderContext renderContext = nullptr;

@@ -15,8 +15,8 @@
 #include "frontend/hiscore.h"
 #include "frontend/savefile.h"
 #include "game/demo.h"
-#include "platform/platform.h"
 #include "game/demofile.h"
+#include "platform/platform.h"
 
 namespace {
 

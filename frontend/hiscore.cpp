@@ -4,11 +4,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/textures.h"
-#include "frontend/overlay.h"
 #include "frontend/savefile.h"
 #include "game/state.h"
 #include "platform/files.h"
+#include "screen/overlay.h"
+#include "screen/textures.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/textures.h"
-#include "app/window.h"
 #include "frontend/hiscore.h"
-#include "frontend/overlay.h"
 #include "game/state.h"
+#include "screen/overlay.h"
+#include "screen/screen.h"
+#include "screen/textures.h"
 
 void DrawTitleScreen() {
     OrthoMode(0, 0, screenWidth, screenHeight);

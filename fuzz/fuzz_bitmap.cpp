@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/textures.h"
 #include "fuzz/fuzz_platform.h"
+#include "screen/bitmap.h"
 
 namespace {
 

@@ -1,9 +1,6 @@
 // Recording and watching a game through the update step's key reads.
 #include "game/demo.h"
 
-#include <cstring>
-
-#include "game/rules.h"
 #include "game/state.h"
 #include "platform/platform.h"
 
@@ -35,17 +32,6 @@ bool WatchedKeyDown(int virtualKey) {
     if (virtualKey == VK_RIGHT) return (keys & kDemoRight) != 0;
     return false;
 }
-
-// FNV-1a over the bytes of the values, one at a time (no padding gets in).
-struct Digest {
-    std::uint32_t value = 2166136261u;
-    template <typename T>
-    void Add(T v) {
-        unsigned char bytes[sizeof v];
-        std::memcpy(bytes, &v, sizeof v);
-        for (unsigned char b : bytes) value = (value ^ b) * 16777619u;
-    }
-};
 
 }  // namespace
 
@@ -106,43 +92,4 @@ void BeginWatchingDemo() {
     tintLevel = demoGame.tintLevel;
     swayPhase = demoGame.swayPhase;
     animClock = demoGame.animClock;
-}
-
-std::uint32_t GameStateDigest() {
-    // What the rules carry from step to step. Rolls and yaws only draw, and records past the
-    // worm keep what earlier games left in them, so neither is taken.
-    Digest d;
-    d.Add(score);
-    d.Add(segmentCount);
-    d.Add(growPending);
-    d.Add(growthRestart);
-    d.Add(gameOverPending);
-    d.Add(withdrawal);
-    d.Add(withdrawalRate);
-    d.Add(tintTarget);
-    d.Add(tintLevel);
-    d.Add(swayPhase);
-    d.Add(swayAmount);
-    d.Add(blurOn);
-    d.Add(blurCapture);
-    d.Add(animClock);
-    d.Add(RandomState());
-    for (int i = 1; i <= kItemCount; ++i) {
-        d.Add(items[i].x);
-        d.Add(items[i].y);
-        d.Add(items[i].z);
-        d.Add(items[i].spinDeg);
-        d.Add(items[i].bobPhase);
-    }
-    const int n = WormLoopCount();
-    for (int i = 0; i <= n; ++i) {
-        const SegmentRecord& s = segments[i];
-        d.Add(s.x);
-        d.Add(s.z);
-        d.Add(s.heading);
-        d.Add(s.dirX);
-        d.Add(s.dirZ);
-        d.Add(s.active);
-    }
-    return d.value;
 }

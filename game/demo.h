@@ -83,9 +83,6 @@ void BeginWatchingDemo();
 // The watched game has reached its end.
 inline bool DemoWatched() { return demoWatching && demoOutcome.end != DemoEnd::kRunning; }
 
-// A digest of everything the rules carry from step to step, for telling two replays apart.
-std::uint32_t GameStateDigest();
-
 // The ending as demos name it.
 inline const char* DemoEndName(DemoEnd end) {
     switch (end) {

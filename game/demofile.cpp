@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/files.h"
 #include "game/script.h"
+#include "platform/files.h"
 
 namespace sim {
 

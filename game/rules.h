@@ -17,9 +17,6 @@ float RadToDeg(float radians);
 bool BoxesOverlap(float aMinX, float aMinZ, float aMaxX, float aMaxZ, float bMinX, float bMinZ,
                   float bMaxX, float bMaxZ);
 
-// The whole part of segmentCount, as the loops over the worm use it, kept inside the table.
-int WormLoopCount();
-
 // Places item i by the draws of a fresh placement, without the overlap test (game start).
 void PlaceItem(int i);
 // Moves item i after a pickup: placements are retried until no other item lies within 0.4.

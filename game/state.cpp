@@ -1,43 +1,69 @@
-// The fixed update step: the animation clock, the play phases in their order, the start key.
+// Questions about the game state as a whole: the worm's extent as its loops use it, and the
+// digest that tells two replays apart.
 #include "game/state.h"
 
-#include "game/demo.h"
-#include "game/host.h"
+#include <cstring>
+
 #include "game/rules.h"
-#include "platform/platform.h"
 
 namespace {
-bool ReturnIsDown() { return StepKeyDown(VK_RETURN); }
+
+// FNV-1a over the bytes of the values, one at a time (no padding gets in).
+struct Digest {
+    std::uint32_t value = 2166136261u;
+    template <typename T>
+    void Add(T v) {
+        unsigned char bytes[sizeof v];
+        std::memcpy(bytes, &v, sizeof v);
+        for (unsigned char b : bytes) value = (value ^ b) * 16777619u;
+    }
+};
+
 }  // namespace
 
-void UpdateGame() {
-    const float clockBeforeStep = animClock;
-    animClock = static_cast<float>(animClock + 0.04);
+int WormLoopCount() {
+    // The loops use the whole part of segmentCount, kept inside the table whatever it holds.
+    const float count = segmentCount;
+    if (!(count >= 0.0f)) return 0;
+    if (count >= static_cast<float>(kLastSegment)) return kLastSegment;
+    return static_cast<int>(count);
+}
 
-    // The mode is looked at once: a game that ends in this step still finishes the step.
-    if (gameMode == kModePlaying) {
-        // Only the previous step's limit test leaves this set when a step begins.
-        const bool overByWithdrawal = gameOverPending;
-        ApplyWithdrawalEffects();
-        AdvanceSegments();
-        AnimateItems();
-        GrowWorm();
-        CheckPickups();
-        CheckCollisions();
-        EndGameIfOver();
-        FollowAndPlaceSegments();
-        ReadSteeringKeys();
-        RaiseWithdrawal();
-        EndDemoStep(overByWithdrawal);
+std::uint32_t GameStateDigest() {
+    // What the rules carry from step to step. Rolls and yaws only draw, and records past the
+    // worm keep what earlier games left in them, so neither is taken.
+    Digest d;
+    d.Add(score);
+    d.Add(segmentCount);
+    d.Add(growPending);
+    d.Add(growthRestart);
+    d.Add(gameOverPending);
+    d.Add(withdrawal);
+    d.Add(withdrawalRate);
+    d.Add(tintTarget);
+    d.Add(tintLevel);
+    d.Add(swayPhase);
+    d.Add(swayAmount);
+    d.Add(blurOn);
+    d.Add(blurCapture);
+    d.Add(animClock);
+    d.Add(RandomState());
+    for (int i = 1; i <= kItemCount; ++i) {
+        d.Add(items[i].x);
+        d.Add(items[i].y);
+        d.Add(items[i].z);
+        d.Add(items[i].spinDeg);
+        d.Add(items[i].bobPhase);
     }
-
-    if (gameMode == kModeTitle) {
-        // Enter is read once for each test; the latch holds back the press that stored a name.
-        if (!ReturnIsDown()) enterLatch = false;
-        if (ReturnIsDown() && !enterLatch) {
-            BeginDemoGame(clockBeforeStep);
-            ResetGame();
-            gameMode = kModePlaying;
-        }
+    const int n = WormLoopCount();
+    for (int i = 0; i <= n; ++i) {
+        const SegmentRecord& s = segments[i];
+        d.Add(s.x);
+        d.Add(s.z);
+        d.Add(s.heading);
+        d.Add(s.dirX);
+        d.Add(s.dirZ);
+        d.Add(s.active);
     }
+    return d.value;
 }

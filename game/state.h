@@ -74,6 +74,11 @@ inline bool enterLatch = false;
 // Advances the game by one 25 ms step in whatever mode it is in.
 void UpdateGame();
 
+// The whole part of segmentCount, as the loops over the worm use it, kept inside the table.
+int WormLoopCount();
+// A digest of everything the rules carry from step to step, for telling two replays apart.
+std::uint32_t GameStateDigest();
+
 // The state half of starting a game: the reset of the variables above, the random seed from
 // GetTickCount, the ring of trees and the items. ResetGame (game/host.h) runs it and then
 // whatever its host adds.

@@ -80,14 +80,6 @@ bool SameDirection(const SegmentRecord& s, const DirectionMemo& memo) {
 
 float RadToDeg(float radians) { return static_cast<float>(radians / 6.2831853 * 360.0); }
 
-int WormLoopCount() {
-    // The loops use the whole part of segmentCount, kept inside the table whatever it holds.
-    const float count = segmentCount;
-    if (!(count >= 0.0f)) return 0;
-    if (count >= static_cast<float>(kLastSegment)) return kLastSegment;
-    return static_cast<int>(count);
-}
-
 void AdvanceSegments() {
     ForRecords<false>(1, WormLoopCount(), [](int i, const DirectionMemo& memo) {
         SegmentRecord& s = segments[i];

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/textures.h"
-#include "app/window.h"
-#include "frontend/overlay.h"
 #include "game/state.h"
 #include "render/scene.h"
 #include "render/worm.h"
+#include "screen/overlay.h"
+#include "screen/screen.h"
+#include "screen/textures.h"
 
 namespace {
 

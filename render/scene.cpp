@@ -3,8 +3,6 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/mainloop.h"
-#include "game/host.h"
 #include "game/state.h"
 
 namespace {
@@ -71,12 +69,9 @@ void EmitWall() {
 
 }  // namespace
 
-int ResetGame() {
-    ResetGameState();
-    quitRequested = 0;
+void BuildWorld() {
     SetFog();
     BuildDisplayLists();
-    return 1;
 }
 
 void BuildDisplayLists() {

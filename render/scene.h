@@ -1,7 +1,5 @@
-// Starting a game and the static world: fog and the five display lists.
+// The static world: fog and the five display lists, made anew for every game.
 #pragma once
-
-#include "game/host.h"
 
 // The five list names, one contiguous block, replaced at every game start.
 inline unsigned int groundList = 0;
@@ -10,8 +8,8 @@ inline unsigned int wallList = 0;
 inline unsigned int segmentList = 0;
 inline unsigned int crownList = 0;
 
-// ResetGame (game/host.h) starts a game here: the game state (ResetGameState), the quit flag,
-// the fog and the display lists. Needs a current GL context.
+// The world of the game state's trees: the fog and the display lists. Needs a current GL context.
+void BuildWorld();
 void BuildDisplayLists();
 int DrawTrunk(float x, float y, float z, float width, float height, float depth);
 int DrawCrown(float x, float y, float z, float width, float height, float depth);

@@ -5,11 +5,11 @@
 
 #include <cmath>
 
-#include "app/textures.h"
 #include "game/rules.h"
 #include "game/state.h"
 #include "render/gamescene.h"
 #include "render/scene.h"
+#include "screen/textures.h"
 
 namespace {
 

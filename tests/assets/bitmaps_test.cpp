@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/textures.h"
-#include "frontend/overlay.h"
+#include "screen/bitmap.h"
+#include "screen/overlay.h"
 #include "tests/support/fake_platform.h"
 
 namespace {

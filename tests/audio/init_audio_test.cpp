@@ -50,7 +50,7 @@ class GameAudio : public ::testing::Test {
 
 TEST_F(GameAudio, StartsMusicAndSampleAndFadesOut) {
     WriteGoodFiles();
-    InitAudio();
+    InitAudio(nullptr);
     EXPECT_TRUE(fake::state.boxes.empty());
     EXPECT_TRUE(musicEnabled);
     EXPECT_NE(musicHandle, 0u);
@@ -71,7 +71,7 @@ TEST_F(GameAudio, StartsMusicAndSampleAndFadesOut) {
 TEST_F(GameAudio, MissingOrBrokenFilesAndNoDevice) {
     // No module: the file message, no music and no fade; the sample still loads.
     WriteFile(dir.path / "plop.wav", MakeWav(22050, 1, 2205, 1000.0, 0.5));
-    InitAudio();
+    InitAudio(nullptr);
     ASSERT_EQ(fake::state.boxes.size(), 1u);
     EXPECT_EQ(fake::state.boxes[0].text, "Error loading music, File couldn't opened");
     EXPECT_EQ(fake::state.boxes[0].caption, "Error");
@@ -88,7 +88,7 @@ TEST_F(GameAudio, MissingOrBrokenFilesAndNoDevice) {
     const std::string words = "Kv_play, a tune that never was.\n";
     WriteFile(dir.path / "Kv_play.xm", Bytes(words.begin(), words.end()));
     std::filesystem::remove(dir.path / "plop.wav");
-    InitAudio();
+    InitAudio(nullptr);
     EXPECT_TRUE(fake::state.boxes.empty());
     EXPECT_TRUE(musicEnabled);
     EXPECT_EQ(musicHandle, 0u);
@@ -101,7 +101,7 @@ TEST_F(GameAudio, MissingOrBrokenFilesAndNoDevice) {
     WriteGoodFiles();
     std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    InitAudio();
+    InitAudio(nullptr);
     setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
     ASSERT_EQ(fake::state.boxes.size(), 1u);
     EXPECT_EQ(fake::state.boxes[0].text, "Error loading music, Initialization failed");
@@ -115,7 +115,7 @@ TEST_F(GameAudio, MissingOrBrokenFilesAndNoDevice) {
 TEST_F(GameAudio, AModuleReadAheadIsLoadedOnlyWhileItsFileIsUnchanged) {
     WriteGoodFiles();
     StartReadingAudioAhead();
-    InitAudio();
+    InitAudio(nullptr);
     EXPECT_TRUE(fake::state.boxes.empty());
     EXPECT_NE(musicHandle, 0u);
     EXPECT_GT(Loudness(FrameAt(2 * kSongMs)), 3000);
@@ -126,7 +126,7 @@ TEST_F(GameAudio, AModuleReadAheadIsLoadedOnlyWhileItsFileIsUnchanged) {
     musicEnabled = true;
     StartReadingAudioAhead();
     std::filesystem::remove(dir.path / "Kv_play.xm");
-    InitAudio();
+    InitAudio(nullptr);
     ASSERT_EQ(fake::state.boxes.size(), 1u);
     EXPECT_EQ(fake::state.boxes[0].text, "Error loading music, File couldn't opened");
     EXPECT_EQ(musicHandle, 0u);
@@ -139,7 +139,7 @@ TEST_F(GameAudio, AModuleReadAheadIsLoadedOnlyWhileItsFileIsUnchanged) {
     StartReadingAudioAhead();
     const std::string words = "Kv_play, a tune that never was.\n";
     WriteFile(dir.path / "Kv_play.xm", Bytes(words.begin(), words.end()));
-    InitAudio();
+    InitAudio(nullptr);
     EXPECT_TRUE(fake::state.boxes.empty());
     EXPECT_TRUE(musicEnabled);
     EXPECT_EQ(musicHandle, 0u);
@@ -147,7 +147,7 @@ TEST_F(GameAudio, AModuleReadAheadIsLoadedOnlyWhileItsFileIsUnchanged) {
 
 TEST_F(GameAudio, FadeAfterTheWindowClosedOnlyWaits) {
     WriteGoodFiles();
-    InitAudio();
+    InitAudio(nullptr);
     ASSERT_TRUE(BASS_Free());  // what the window does on close
     FadeOutMusic();
     FadeOutMusic();

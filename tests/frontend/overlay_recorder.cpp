@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frontend/overlay.h"
+#include "screen/overlay.h"
 
 void OrthoMode(int left, int top, int right, int bottom) {
     (void)left;

@@ -10,12 +10,14 @@
 #include <filesystem>
 
 #include "app/frame.h"
-#include "app/textures.h"
+#include "app/startup.h"
 #include "app/window.h"
 #include "frontend/demos.h"
 #include "game/demo.h"
+#include "game/host.h"
 #include "game/state.h"
 #include "render/scene.h"
+#include "screen/textures.h"
 #include "tests/support/gl_context.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/textures.h"
+#include "screen/bitmap.h"
 #include "tests/render/bmp_writer.h"
 #include "tests/support/fake_platform.h"
 

@@ -1,5 +1,5 @@
 // The 2D overlay and the bitmap-font printer, drawn and read back.
-#include "frontend/overlay.h"
+#include "screen/overlay.h"
 
 #include <vector>
 

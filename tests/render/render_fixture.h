@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/textures.h"
+#include "app/startup.h"
 #include "app/window.h"
+#include "game/host.h"
 #include "game/state.h"
 #include "render/scene.h"
+#include "screen/textures.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/gl_context.h"
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/blur.h"
 #include "app/frame.h"
+#include "render/blur.h"
 #include "render/gamescene.h"
 #include "render/worm.h"
 #include "tests/render/render_fixture.h"

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "game/demo.h"
-#include "game/host.h"
-#include "game/state.h"
 #include "game/demofile.h"
+#include "game/host.h"
 #include "game/script.h"
+#include "game/state.h"
 #include "tools/sim/sim_shell.h"
 
 namespace {

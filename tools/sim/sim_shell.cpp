@@ -4,8 +4,6 @@
 
 #include "app/audio.h"
 #include "app/mainloop.h"
-#include "app/window.h"
-#include "frontend/nameentry.h"
 #include "game/host.h"
 #include "game/rules.h"
 #include "game/state.h"
@@ -78,7 +76,7 @@ HCHANNEL BASS_SamplePlay(HSAMPLE handle) {
 
 // The host of the simulation: what the engine does, on the engine's own variables, without GL
 // or sound, so that the front end's state (the quit flag, the name entry) follows the game here
-// as it does in the game.
+// as it does in the game. BeginNameEntry is the front end's own (frontend/namekeys.cpp).
 int ResetGame() {
     ResetGameState();
     quitRequested = 0;
@@ -88,11 +86,3 @@ int ResetGame() {
 }
 
 void PlayPickupSound() { BASS_SamplePlay(plopSample); }
-
-void BeginNameEntry() {
-    for (int i = 0; i <= kMaxNameLength; ++i) nameText[i] = 0;
-    nameTyped = false;
-    nameLength = 0;
-    keyLatch[VK_BACK] = false;
-    keyDown[VK_BACK] = false;
-}

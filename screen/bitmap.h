@@ -1,24 +1,7 @@
-// The texture table, the bitmap reader and the fixed OpenGL state set at start-up.
+// The bitmap reader: DIB files, from the disk or from memory, as RGB records. No GL.
 #pragma once
 
-#include <GL/gl.h>
-
 #include <cstddef>
-
-constexpr int kTextureSlots = 18;
-constexpr int kGroundTexture = 0;
-constexpr int kWormTexture = 7;
-constexpr int kBarkTexture = 8;
-constexpr int kGlowTexture = 9;
-constexpr int kFontTexture = 10;
-constexpr int kFontMaskTexture = 11;
-constexpr int kWormHeadTexture = 12;
-constexpr int kWormHeadMaskTexture = 13;
-constexpr int kBlurTexture = 14;
-constexpr int kTitleTexture = 15;
-constexpr int kSkyTexture = 16;
-
-inline GLuint textures[kTextureSlots];
 
 // An image as the reader delivers it: RGB bytes, bottom row first, rows unpadded.
 struct ImageRecord {
@@ -27,10 +10,10 @@ struct ImageRecord {
     unsigned char* pixels;
 };
 
-bool InitRenderState();
-bool LoadTextures();
-GLuint LoadTexture(const char* fileName, bool mipmapped, bool rgba8);
+// Reads and decodes a picture beside the game; a missing file is quietly null, a damaged one is
+// reported first.
 ImageRecord* LoadBitmapFile(const char* fileName);
+// The same, but a file that cannot be opened is reported too.
 ImageRecord* ReadBitmap(const char* fileName);
 // Decodes a whole bitmap file held in memory; null (after its message) when it cannot. Every
 // size, offset and count in the headers is checked against the data first. A top-down bitmap
@@ -41,5 +24,5 @@ ImageRecord* DecodeBitmap(const unsigned char* data, std::size_t size, const cha
 ImageRecord* DecodeBitmapByConversion(const unsigned char* data, std::size_t size,
                                       const char* fileName);
 void FreeImage(ImageRecord* image);
-void CreateRenderTexture(GLuint* table, int width, int height, int channels, GLenum format,
-                         int slot);
+// Gives back the buffer the files were read into, once no picture is read again.
+void ReleaseBitmapReadBuffer();

@@ -1,4 +1,4 @@
-#include "frontend/overlay.h"
+#include "screen/overlay.h"
 
 #include <GL/gl.h>
 

@@ -1,6 +1,6 @@
-#include "app/blur.h"
+#include "render/blur.h"
 
-#include "frontend/overlay.h"
+#include "screen/overlay.h"
 
 void CopyScreenToTexture(GLuint* table, int slot, int width, int height) {
     glBindTexture(GL_TEXTURE_2D, table[slot]);
