@@ -5,10 +5,12 @@
 #include "app/window.h"
 #include "frontend/demos.h"
 #include "game/demo.h"
+#include "game/host.h"
 #include "game/state.h"
 #include "platform/bass.h"
 #include "platform/platform.h"
 #include "platform/read_ahead.h"
+#include "render/scene.h"
 
 namespace {
 
@@ -38,6 +40,15 @@ std::uint64_t ReadClock(std::uint64_t previous) {
 }
 
 }  // namespace
+
+// A game's start as the engine makes it (game/host.h): the game state, the quit flag, then the
+// world's GL objects.
+int ResetGame() {
+    ResetGameState();
+    quitRequested = 0;
+    BuildWorld();
+    return 1;
+}
 
 bool StartUp() {
     fullscreenMode = !startWindowed;

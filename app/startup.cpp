@@ -1,12 +1,9 @@
-// The start-up's GL state and table load, and a game's start as the engine makes it.
+// The start-up's pictures, fixed GL state and high-score table, once the GL context exists.
 #include "app/startup.h"
 
 #include <GL/gl.h>
 
-#include "app/mainloop.h"
 #include "frontend/hiscore.h"
-#include "game/state.h"
-#include "render/scene.h"
 #include "screen/textures.h"
 
 bool InitRenderState() {
@@ -19,11 +16,4 @@ bool InitRenderState() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     highScores.Load("hiscore.dat");
     return true;
-}
-
-int ResetGame() {
-    ResetGameState();
-    quitRequested = 0;
-    BuildWorld();
-    return 1;
 }

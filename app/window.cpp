@@ -8,6 +8,7 @@
 
 #include "app/audio.h"
 #include "app/startup.h"
+#include "game/host.h"
 #include "platform/bass.h"
 
 namespace {

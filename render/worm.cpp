@@ -7,7 +7,7 @@
 
 #include "game/rules.h"
 #include "game/state.h"
-#include "render/gamescene.h"
+#include "render/camera.h"
 #include "render/scene.h"
 #include "screen/textures.h"
 

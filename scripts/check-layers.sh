@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Fails when a source file includes across the layers:
+# Fails when a source file includes across the layers. Every include points down:
 #   game/      the simulation: only game/ and platform/, no GL
+#   screen/    the floor the engine draws on: only itself and platform/ (and GL)
+#   render/    the world, and frontend/, the screens around a game: each only game/, platform/,
+#              screen/ and itself, never app/ or each other
+#   app/       the top: entry, loop, window, start-up; anything below it
+#   server/    the board: only itself, game/ and platform/files.h; no engine, SDL or GL
 #   platform/  the system layer: only itself
 #   SDL and libopenmpt only in platform/; tests may use them to check data on their own, but not
 #   the fake platform in tests/support, which stands in for platform/.
 #   Emscripten and WebGL only in the web platform, platform/web/ and platform/webgl/; the page's
 #   own C++ (web/) reaches the game through its headers like any other caller.
+# No two files may reach each other either: a.cpp including b.h while b.cpp includes a.h (or any
+# longer circle) fails, whichever folders they are in.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 2
 sources=(--include='*.c' --include='*.cc' --include='*.cpp' --include='*.h' --include='*.hpp')
@@ -23,6 +30,21 @@ fail "game/ includes outside game/ and platform/" \
     "$(grep -rnE "${sources[@]}" "$include\"" game | grep -vE "$listed\"(game|platform)/")"
 fail "game/ includes GL headers" \
     "$(grep -rnE "${sources[@]}" "$include<(GL|GLES[0-9]*|EGL)/" game)"
+# row FOLDER ALLOWED: fails when FOLDER includes a project header outside the ALLOWED folders
+# (an extended regular expression of paths such as "game|platform").
+row() {
+    [ -d "$1" ] || return 0
+    fail "$1/ includes outside ${2//|/, }" \
+        "$(grep -rnE "${sources[@]}" "$include\"" "$1" | grep -vE "$listed\"($2)/")"
+}
+row screen 'screen|platform'
+row render 'render|screen|game|platform'
+row frontend 'frontend|screen|game|platform'
+row app 'app|render|frontend|screen|game|platform'
+row server 'server|game|platform/files\.h"'
+fail "server/ includes GL" \
+    "$(grep -rnE "${sources[@]}" "${include}[<\"](GL|GLES[0-9]*|EGL)/" server 2>/dev/null)"
+
 fail "platform/ includes the layers above it" \
     "$(grep -rnE "${sources[@]}" "$include\"" platform | grep -vE "$listed\"platform/")"
 mapfile -t others < <(find . -mindepth 1 -maxdepth 1 -type d ! -name '.*' ! -name 'build*' \
@@ -37,4 +59,12 @@ fail "Emscripten or WebGL headers outside platform/web/ and platform/webgl/" \
 fail "the web platform includes SDL or libopenmpt" \
     "$(grep -rnE "${sources[@]}" "${include}[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" platform/web \
         platform/webgl platform/dib.cpp)"
+
+# Circles: each file stands for its unit (the folder and the name without extension); an
+# include is an edge from the including unit to the included one. tsort names any loop.
+loops=$(grep -rnoE "${sources[@]}" "$include\"[^\"]+\"" game screen render frontend app server \
+        platform tools web 2>/dev/null |
+    sed -E 's/^([^:]+)\.[a-z]+:[0-9]+:.*"([^"]+)\.[a-z]+"$/\1 \2/' |
+    awk '$1 != $2' | tsort 2>&1 >/dev/null | grep -v '^tsort: -: input contains a loop:$')
+fail "these files reach each other in a circle" "$loops"
 exit $status
