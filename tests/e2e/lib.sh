@@ -121,6 +121,65 @@ wait_exit() {
     GAME_PID=""
 }
 
+# use_test_clock MS: the next game started runs on a clock that stands still at MS until
+# advance_clock moves it (tests/support/clock_shim.c), so what it shows is the same on any machine.
+use_test_clock() {
+    export KELVADO_CLOCK="$E2E_TMP/clock"
+    echo "$1" >"$KELVADO_CLOCK"
+    rm -f "$KELVADO_CLOCK.seen"
+    case " ${GAME_PRELOAD:-} " in
+        *" $CLOCK_SHIM "*) ;;
+        *) GAME_PRELOAD="${GAME_PRELOAD:+$GAME_PRELOAD }$CLOCK_SHIM" ;;
+    esac
+}
+
+# clock_readings: how often the game has read its clock since the time last changed.
+clock_readings() {
+    local time readings
+    read -r time readings <"$KELVADO_CLOCK.seen" 2>/dev/null || { echo 0; return; }
+    [ "$time" = "$(cat "$KELVADO_CLOCK")" ] && echo "$readings" || echo 0
+}
+
+# await_readings N: waits until the game has read the present time N times.
+await_readings() {
+    for _ in $(seq 600); do
+        [ "$(clock_readings)" -ge "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "the game did not read its clock $1 times within 30 s"
+}
+
+# game_passes N: waits for N more passes of the main loop at the present time (each reads the
+# clock twice: at its start and after its swap), so that key events sent before have been taken.
+game_passes() { await_readings $(( $(clock_readings) + 2 * $1 )); }
+
+# advance_clock MS: moves the test clock on and waits until the game has drawn the update steps
+# that time brought: the first pass takes the new time, the second runs the steps and swaps.
+advance_clock() {
+    game_passes 3
+    echo $(( $(cat "$KELVADO_CLOCK") + $1 )) >"$KELVADO_CLOCK.next"
+    mv "$KELVADO_CLOCK.next" "$KELVADO_CLOCK"
+    await_readings 6
+}
+
+# press_for KEY MS: KEY held while the test clock moves on by MS.
+press_for() {
+    xdotool keydown "$1"
+    advance_clock "$2"
+    xdotool keyup "$1"
+}
+
+# play_until SECONDS PREDICATE: moves the test clock on a second at a time, up to SECONDS, until
+# PREDICATE holds for a screenshot.
+play_until() {
+    local seconds=$1 predicate=$2
+    for _ in $(seq "$seconds"); do
+        "$predicate" "$(shot wait)" && return 0
+        advance_clock 1000
+    done
+    "$predicate" "$(shot wait)"
+}
+
 # shot NAME: a screenshot of the whole screen as $E2E_TMP/NAME.png; prints the path.
 shot() {
     local file="$E2E_TMP/$1.png"

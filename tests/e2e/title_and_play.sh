@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # A player's first minute: the title screen, Enter into a game with its heads-up display and the
 # red-lit world, Esc back to the title and Esc to quit; then the worm steered with the arrows.
+# The game runs on a clock the test moves, so every run plays the same world for the same steps.
 source "$(dirname "$0")/lib.sh"
 here=$(dirname "$0")
 
+# enter_game: Enter held for the step that starts a game, then a second of play.
+enter_game() {
+    xdotool keydown Return
+    advance_clock 100
+    xdotool keyup Return
+    advance_clock 900
+}
+
 start_display 640 480
+use_test_clock 100000
 start_game
 game_window >/dev/null
 wait_for 10 is_title || fail "the title screen did not appear"
 title=$(shot title)
 [ "$(differs_from_backdrop "$title" 60x180+20+245)" -gt 8 ] || fail "no high-score table on the title"
 
-hold Return 0.2
-sleep 1
+enter_game
 play=$(shot play)
 is_title "$play" && fail "Enter did not start a game"
 # The bar's frame is white added at half strength over the scene: brighter than beside it.
@@ -35,24 +44,24 @@ wait_exit 10
 
 # Steering, in a new game: the camera stays behind the head, so after a turn it sees the body
 # trailing off to the side the worm came from.
+use_test_clock 100000
 start_game
 window=$(game_window)
 wait_for 10 is_title || fail "no title in the second run"
-hold Return 0.2
-sleep 1
+enter_game
 side=$("$here/worm_side.py" "$(shot straight)")
 [ "$side" != none ] && [ "$side" -gt -30 ] && [ "$side" -lt 30 ] ||
     fail "the worm going straight lies at $side"
 # The shot is taken while the key is held: the worm then circles and its body keeps the same
 # curve, whereas after the release the body straightens out within half a second.
 xdotool keydown Left
-sleep 0.6
+advance_clock 600
 left=$(shot left)
 xdotool keyup Left
 side=$("$here/worm_side.py" "$left")
 [ "$side" != none ] && [ "$side" -lt -30 ] || fail "after turning left the body lies at $side"
 xdotool keydown Right
-sleep 1.2
+advance_clock 1200
 right=$(shot right)
 xdotool keyup Right
 side=$("$here/worm_side.py" "$right")
