@@ -1,6 +1,7 @@
 // The audio library's calls, version 1.7 of its interface: exactly the calls the game makes.
-// platform/audio.cpp implements them over an SDL2 audio device with libopenmpt for the module,
-// platform/web/web_audio.cpp over Web Audio and chiptune3.
+// platform/audio.cpp implements them once, checks and handles, over platform/sdl/sdl_audio.cpp
+// (an SDL2 audio device with libopenmpt for the module) or platform/web/web_audio.cpp (Web Audio
+// and chiptune3).
 // Handles are 32-bit; 0 means failure. Calls with handle 0 and calls after BASS_Free are
 // refused without effect.
 #pragma once

@@ -2,9 +2,9 @@
 //
 // The game was written against Win32, so the calls keep the Win32 names and meanings the game
 // code relies on (virtual-key codes, window messages, message-box flags and answers, the
-// millisecond clocks). platform/sdl_platform.cpp implements them over SDL2 and platform/web/ in a
-// web page; the tests link a fake implementation with scripted keys, a controllable clock and an
-// EGL context instead.
+// millisecond clocks). platform/sdl/ implements them over SDL2 and platform/web/ in a web page;
+// the tests link a fake implementation with scripted keys, a controllable clock and an EGL
+// context instead.
 // Nothing in this header depends on SDL.
 #pragma once
 

@@ -9,8 +9,11 @@
 #   platform/  the system layer: only itself
 #   SDL and libopenmpt only in platform/; tests may use them to check data on their own, but not
 #   the fake platform in tests/support, which stands in for platform/.
-#   Emscripten and WebGL only in the web platform, platform/web/ and platform/webgl/; the page's
-#   own C++ (web/) reaches the game through its headers like any other caller.
+#   Emscripten and WebGL only in the web platform, platform/web/; the page's own C++ (web/)
+#   reaches the game through its headers like any other caller.
+#   One implementation a folder: platform/sdl/ without Emscripten or WebGL, platform/web/ without
+#   SDL or libopenmpt, and the part of platform/ both share (its top level) without either, nor
+#   any header of theirs; neither implementation includes the other's.
 # No two files may reach each other either: a.cpp including b.h while b.cpp includes a.h (or any
 # longer circle) fails, whichever folders they are in.
 set -uo pipefail
@@ -52,13 +55,22 @@ mapfile -t others < <(find . -mindepth 1 -maxdepth 1 -type d ! -name '.*' ! -nam
 fail "SDL or libopenmpt headers outside platform/" \
     "$(grep -rnE "${sources[@]}" "${include}[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" "${others[@]}" \
         tests/support)"
-fail "Emscripten or WebGL headers outside platform/web/ and platform/webgl/" \
+fail "Emscripten or WebGL headers outside platform/web/" \
     "$(grep -rnE "${sources[@]}" "${include}[<\"](emscripten|GLES[0-9]*/|webgl/)" . \
         --exclude-dir='build*' --exclude-dir=node_modules --exclude-dir=.git |
-        grep -vE '^\./platform/(web|webgl)/')"
+        grep -vE '^\./platform/web/')"
 fail "the web platform includes SDL or libopenmpt" \
-    "$(grep -rnE "${sources[@]}" "${include}[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" platform/web \
-        platform/webgl platform/dib.cpp)"
+    "$(grep -rnE "${sources[@]}" "${include}[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/)" platform/web)"
+fail "the SDL platform includes Emscripten or WebGL" \
+    "$(grep -rnE "${sources[@]}" "${include}[<\"](emscripten|GLES[0-9]*/|webgl/)" platform/sdl)"
+mapfile -t shared < <(find platform -maxdepth 1 -type f \( -name '*.cpp' -o -name '*.h' \))
+fail "the shared platform includes SDL, libopenmpt, Emscripten or WebGL" \
+    "$(grep -nE "${include}[<\"](SDL[^/]*\.h|SDL2/|libopenmpt/|emscripten|GLES[0-9]*/|webgl/)" \
+        "${shared[@]}" /dev/null)"
+fail "the shared platform includes an implementation, or one implementation the other" \
+    "$(grep -nE "$include\"platform/(sdl|web)/" "${shared[@]}" /dev/null
+       grep -rnE "${sources[@]}" "$include\"platform/web/" platform/sdl
+       grep -rnE "${sources[@]}" "$include\"platform/sdl/" platform/web)"
 
 # Circles: each file stands for its unit (the folder and the name without extension); an
 # include is an edge from the including unit to the included one. tsort names any loop.

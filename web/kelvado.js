@@ -1,6 +1,6 @@
-// The page around the game: fetches the data files, keeps the records in IndexedDB, turns the
-// page's key events into the game's virtual-key messages, shows the game's message boxes, and
-// offers the table and the demos for download and upload.
+// The page around the game: fetches the data files, keeps the records in IndexedDB, hands the
+// page's key events to the game, shows the game's message boxes, and offers the table and the
+// demos for download and upload.
 import {ChiptuneJsPlayer} from "./chiptune3.js";
 import createKelvado from "./kelvado-game.js";
 
@@ -127,42 +127,27 @@ function mirrorRecords(FS) {
 }
 
 // --- Keys ---------------------------------------------------------------------------------------
-const kCodes = {
-  Backspace: 0x08, Tab: 0x09, Enter: 0x0d, NumpadEnter: 0x0d, ShiftLeft: 0x10, ShiftRight: 0x10,
-  ControlLeft: 0x11, ControlRight: 0x11, Pause: 0x13, CapsLock: 0x14, Escape: 0x1b, Space: 0x20,
-  PageUp: 0x21, PageDown: 0x22, End: 0x23, Home: 0x24, ArrowLeft: 0x25, ArrowUp: 0x26,
-  ArrowRight: 0x27, ArrowDown: 0x28, Insert: 0x2d, Delete: 0x2e, Numpad0: 0x60,
-  NumpadMultiply: 0x6a, NumpadAdd: 0x6b, NumpadSubtract: 0x6d, NumpadDecimal: 0x6e,
-  NumpadDivide: 0x6f,
-};
-
-// Letters follow the keyboard layout and digits the key position, as the desktop game's do.
-function virtualKeyOf(event) {
-  if (event.key && event.key.length === 1 && /[a-z]/i.test(event.key)) {
-    return event.key.toUpperCase().charCodeAt(0);
-  }
-  const code = event.code || "";
-  let m;
-  if ((m = /^Key([A-Z])$/.exec(code))) return m[1].charCodeAt(0);
-  if ((m = /^Digit([0-9])$/.exec(code))) return m[1].charCodeAt(0);
-  if ((m = /^F([0-9]+)$/.exec(code)) && +m[1] >= 1 && +m[1] <= 12) return 0x70 + (+m[1] - 1);
-  if ((m = /^Numpad([1-9])$/.exec(code))) return 0x60 + +m[1];
-  return kCodes[code] || 0;
-}
-
+// The game (platform/web/web_events.cpp) maps the browser's names of a key to its own keys and
+// keeps their state; the page only hands every key over, once the game can take it.
 const keys = {
-  messages: [],
-  held: new Map(),  // event.code -> virtual key
+  game: null,  // the running game, between its start and its end
 };
 
-function keyIsDown(virtualKey) {
-  for (const held of keys.held.values()) if (held === virtualKey) return true;
-  return false;
+// Every key press and release reaches the game through here: `code` is the key's
+// KeyboardEvent.code (its position), `key` its KeyboardEvent.key (what the layout types on it),
+// `repeat` whether the press is a held key's repeat. True when the key is one of the game's.
+function sendKey(down, code, key, repeat) {
+  const game = keys.game;
+  if (!game) return false;
+  const names = game._kelvado_key_names();
+  const bytes = game._kelvado_key_name_bytes();
+  game.stringToUTF8(code || "", names, bytes);
+  game.stringToUTF8(key || "", names + bytes, bytes);
+  return game._kelvado_key(down ? 1 : 0, repeat ? 1 : 0) !== 0;
 }
 
 function releaseAllKeys() {
-  for (const virtualKey of keys.held.values()) keys.messages.push([0x0101, virtualKey]);
-  keys.held.clear();
+  if (keys.game) keys.game._kelvado_keys_released();
 }
 
 function isFormControl(target) {
@@ -171,23 +156,13 @@ function isFormControl(target) {
 
 addEventListener("keydown", (event) => {
   if ($("message").open || isFormControl(event.target)) return;
-  const virtualKey = virtualKeyOf(event);
-  if (virtualKey === 0) return;
+  if (!sendKey(true, event.code, event.key, event.repeat)) return;
   // The page must not scroll or go back; the browser's own shortcuts keep working.
   const browserKey = event.ctrlKey || event.metaKey || event.altKey || /^F[0-9]+$/.test(event.code);
   if (!browserKey) event.preventDefault();
-  if (event.repeat) return;
-  keys.held.set(event.code || event.key, virtualKey);
-  keys.messages.push([0x0100, virtualKey]);
 });
 
-addEventListener("keyup", (event) => {
-  const id = event.code || event.key;
-  const virtualKey = keys.held.get(id);
-  if (virtualKey === undefined) return;
-  keys.held.delete(id);
-  keys.messages.push([0x0101, virtualKey]);
-});
+addEventListener("keyup", (event) => sendKey(false, event.code, event.key, false));
 
 addEventListener("blur", releaseAllKeys);
 
@@ -205,7 +180,6 @@ function showMessage(caption, text, yesNo) {
     button.value = String(answer);
     buttons.append(button);
   }
-  releaseAllKeys();
   return new Promise((resolve) => {
     dialog.returnValue = "";
     dialog.addEventListener("close", () => {
@@ -304,8 +278,6 @@ async function start() {
     print: (line) => console.log(line),
     printErr: (line) => console.error(line),
     kelvado: {
-      messages: keys.messages,
-      keyIsDown,
       showMessage,
       recordsStored: () => Promise.all([...records.pending]),
       ChiptuneJsPlayer,
@@ -327,7 +299,11 @@ async function start() {
       FS.chdir(kGameDir);
       mirrorRecords(FS);
     }],
+    onRuntimeInitialized: () => {
+      keys.game = module;
+    },
     onExit: () => {
+      keys.game = null;
       clearInterval(outcomeTimer);
       showOutcome();
       $("ended").hidden = false;
@@ -358,6 +334,7 @@ async function start() {
       await Promise.all([...records.pending]);
       location.reload();
     } else {
+      releaseAllKeys();
       await showMessage("Import", result === 0
         ? `${file.name} is not a high-score table that can be read. Nothing was changed.`
         : "The table could not be saved. Nothing was changed.", false);

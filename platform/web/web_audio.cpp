@@ -1,40 +1,16 @@
-// The audio library's calls in a web page: one AudioContext, a master gain for BASS_SetVolume,
-// the module played by chiptune3 (libopenmpt in an AudioWorklet, looping from the module's own
-// restart position as libopenmpt does natively) and the sample as an AudioBuffer. Browsers let a
-// page sound only after a key press or a click; the context is resumed by the first one, and
-// until then everything plays silently.
+// The sound under the audio library's front half, in a web page: one AudioContext, a master
+// gain for BASS_SetVolume, each module played by chiptune3 (libopenmpt in an AudioWorklet,
+// looping from the module's own restart position as libopenmpt does natively) and each sample
+// as an AudioBuffer. Browsers let a page sound only after a key press or a click; the context
+// is resumed by the first one, and until then everything plays silently.
 #include <emscripten.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "platform/audio_source.h"
-#include "platform/bass.h"
+#include "platform/audio_back.h"
 
 namespace {
-
-constexpr std::size_t kMaxMusicFileBytes = 64u << 20;
-constexpr std::size_t kMaxSampleFileBytes = 16u << 20;
-constexpr HMUSIC kMusicHandle = 0x10000001;
-constexpr HSAMPLE kSampleHandle = 0x20000001;
-
-bool initialised = false;
-int lastError = BASS_OK;
-bool musicLoaded = false;
-bool sampleLoaded = false;
-int sampleMaxPlaybacks = 1;
-bool sampleTakesOver = false;
-int sampleChannel = 0;
-
-BOOL Fail(int code) {
-    lastError = code;
-    return FALSE;
-}
-
-BOOL Succeed() {
-    lastError = BASS_OK;
-    return TRUE;
-}
 
 EM_JS(bool, OpenAudio, (), {
     const AudioContextClass = globalThis.AudioContext || globalThis.webkitAudioContext;
@@ -51,8 +27,9 @@ EM_JS(bool, OpenAudio, (), {
     }
     const master = context.createGain();
     master.gain.value = 1;
-    const audio = {context, master, connected: false, player: null, playerReady: false,
-                   playWhenReady: false, music: null, sample: null, playing: []};
+    // By slot: musics[slot] = {player, ready, playWhenReady, bytes},
+    // samples[slot] = {buffer, playing: [the sources still sounding, oldest first]}.
+    const audio = {context, master, connected: false, musics: [], samples: []};
     Module.kelvadoAudio = audio;
     // The first key or click lets the page sound.
     const resume = () => {
@@ -67,8 +44,10 @@ EM_JS(bool, OpenAudio, (), {
 EM_JS(void, CloseAudio, (), {
     const audio = Module.kelvadoAudio;
     if (!audio) return;
-    if (audio.player) audio.player.stop();
-    for (const source of audio.playing) source.stop();
+    for (const music of audio.musics) if (music) music.player.stop();
+    for (const sample of audio.samples) {
+        if (sample) for (const source of sample.playing) source.stop();
+    }
     audio.context.close();
     Module.kelvadoAudio = null;
 });
@@ -87,10 +66,16 @@ EM_JS(void, ConnectOutput, (bool connected), {
 EM_JS(void, StopEverything, (), {
     const audio = Module.kelvadoAudio;
     if (!audio) return;
-    if (audio.player) audio.player.stop();
-    audio.playWhenReady = false;
-    for (const source of audio.playing) source.stop();
-    audio.playing = [];
+    for (const music of audio.musics) {
+        if (!music) continue;
+        music.player.stop();
+        music.playWhenReady = false;
+    }
+    for (const sample of audio.samples) {
+        if (!sample) continue;
+        for (const source of sample.playing) source.stop();
+        sample.playing = [];
+    }
 });
 
 EM_JS(void, SetMasterGain, (double gain), {
@@ -98,38 +83,41 @@ EM_JS(void, SetMasterGain, (double gain), {
 });
 
 // The module's bytes go to the worklet once it has started; chiptune3 is the page's import.
-EM_JS(bool, PrepareMusic, (const unsigned char* bytes, int length, bool loop), {
+EM_JS(bool, PrepareMusic, (int slot, const unsigned char* bytes, int length, bool loop), {
     const audio = Module.kelvadoAudio;
     const Player = Module.kelvado && Module.kelvado.ChiptuneJsPlayer;
     if (!audio || !Player) return false;
-    audio.music = HEAPU8.slice(bytes, bytes + length).buffer;
     const player = new Player({context: audio.context, repeatCount: loop ? -1 : 0});
+    const music = {player, ready: false, playWhenReady: false,
+                   bytes: HEAPU8.slice(bytes, bytes + length).buffer};
     player.gain.connect(audio.master);
     player.onInitialized(() => {
-        audio.playerReady = true;
-        if (audio.playWhenReady) player.play(audio.music.slice(0));
+        music.ready = true;
+        if (music.playWhenReady) player.play(music.bytes.slice(0));
     });
     player.onError((error) => console.error("kelvado: the music could not be played:", error));
-    audio.player = player;
+    audio.musics[slot] = music;
     return true;
 });
 
-EM_JS(void, PlayMusic, (), {
+EM_JS(void, PlayMusic, (int slot), {
     const audio = Module.kelvadoAudio;
-    if (!audio || !audio.player) return;
-    if (audio.playerReady) {
-        audio.player.play(audio.music.slice(0));
+    const music = audio && audio.musics[slot];
+    if (!music) return;
+    if (music.ready) {
+        music.player.play(music.bytes.slice(0));
     } else {
-        audio.playWhenReady = true;
+        music.playWhenReady = true;
     }
 });
 
 // Decoded before the call returns, so that a file Web Audio cannot read fails the load.
-EM_ASYNC_JS(bool, DecodeSample, (const unsigned char* bytes, int length), {
+EM_ASYNC_JS(bool, DecodeSample, (int slot, const unsigned char* bytes, int length), {
     const audio = Module.kelvadoAudio;
     if (!audio) return false;
     try {
-        audio.sample = await audio.context.decodeAudioData(HEAPU8.slice(bytes, bytes + length).buffer);
+        const buffer = await audio.context.decodeAudioData(HEAPU8.slice(bytes, bytes + length).buffer);
+        audio.samples[slot] = {buffer, playing: []};
         return true;
     } catch (e) {
         return false;
@@ -137,115 +125,67 @@ EM_ASYNC_JS(bool, DecodeSample, (const unsigned char* bytes, int length), {
 });
 
 // A new playback when one of the allowed ones is free; else, with takeOver, the one furthest
-// along starts again. False when none is free.
-EM_JS(bool, PlaySample, (int maxPlaybacks, bool takeOver), {
+// along starts again. The playback's number, or -1 when none is free.
+EM_JS(int, PlaySample, (int slot, int maxPlaybacks, bool takeOver), {
     const audio = Module.kelvadoAudio;
-    if (!audio || !audio.sample) return false;
-    if (audio.playing.length >= maxPlaybacks) {
-        if (!takeOver) return false;
-        audio.playing.shift().stop();
+    const sample = audio && audio.samples[slot];
+    if (!sample) return -1;
+    if (sample.playing.length >= maxPlaybacks) {
+        if (!takeOver) return -1;
+        sample.playing.shift().stop();
     }
     const source = audio.context.createBufferSource();
-    source.buffer = audio.sample;
+    source.buffer = sample.buffer;
     source.connect(audio.master);
     source.onended = () => {
-        const at = audio.playing.indexOf(source);
-        if (at >= 0) audio.playing.splice(at, 1);
+        const at = sample.playing.indexOf(source);
+        if (at >= 0) sample.playing.splice(at, 1);
     };
-    audio.playing.push(source);
+    sample.playing.push(source);
     source.start();
-    return true;
+    return sample.playing.length - 1;
 });
+
+// What each sample slot was loaded with.
+int sampleMaxPlaybacks[kMaxSamples];
+bool sampleTakesOver[kMaxSamples];
 
 }  // namespace
 
-std::uint32_t BASS_GetVersion() { return BASS_VERSION; }
+int AudioOutputOpen(int, std::uint32_t) { return OpenAudio() ? BASS_OK : BASS_ERROR_DRIVER; }
 
-BOOL BASS_Init(int, std::uint32_t, std::uint32_t, void*) {
-    if (initialised) return Fail(BASS_ERROR_ALREADY);
-    if (!OpenAudio()) return Fail(BASS_ERROR_DRIVER);
-    initialised = true;
-    return Succeed();
-}
+void AudioOutputClose() { CloseAudio(); }
 
-BOOL BASS_Free() {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
-    CloseAudio();
-    initialised = false;
-    musicLoaded = false;
-    sampleLoaded = false;
-    return Succeed();
-}
+void AudioOutputStart() { ConnectOutput(true); }
 
-BOOL BASS_Start() {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
-    ConnectOutput(true);
-    return Succeed();
-}
-
-BOOL BASS_Stop() {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
-    // As natively, stopping the output stops the music and the samples with it.
+void AudioOutputStop() {
     StopEverything();
     ConnectOutput(false);
-    return Succeed();
 }
 
-BOOL BASS_SetVolume(std::uint32_t volume) {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
-    if (volume > 100) return Fail(BASS_ERROR_ILLPARAM);
-    SetMasterGain(volume / 100.0);
-    return Succeed();
+void AudioOutputVolume(int volume) { SetMasterGain(volume / 100.0); }
+
+// The page has one thread: the module is read by the load itself (web_read_ahead.cpp).
+bool AudioMusicAheadFits(BOOL, const void*, std::uint32_t, std::uint32_t) { return false; }
+void AudioMusicAheadDrop() {}
+
+int AudioMusicDecode(int slot, const std::vector<unsigned char>& bytes, bool loop) {
+    if (!PrepareMusic(slot, bytes.data(), static_cast<int>(bytes.size()), loop))
+        return BASS_ERROR_INIT;
+    return BASS_OK;
 }
 
-int BASS_ErrorGetCode() { return lastError; }
+void AudioMusicPlay(int slot) { PlayMusic(slot); }
 
-HMUSIC BASS_MusicLoad(BOOL fromMemory, const void* file, std::uint32_t offset, std::uint32_t length,
-                      std::uint32_t flags) {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
-    if (musicLoaded) return Fail(BASS_ERROR_MEM);
-    std::vector<unsigned char> bytes;
-    if (int error = ReadSource(fromMemory, file, offset, length, kMaxMusicFileBytes, bytes);
-        error != BASS_OK)
-        return Fail(error);
-    if (bytes.empty()) return Fail(BASS_ERROR_FILEFORM);
-    if (!PrepareMusic(bytes.data(), static_cast<int>(bytes.size()), (flags & BASS_MUSIC_LOOP) != 0))
-        return Fail(BASS_ERROR_INIT);
-    musicLoaded = true;
-    lastError = BASS_OK;
-    return kMusicHandle;
+int AudioSampleDecode(int slot, const std::vector<unsigned char>& bytes, int maxPlaybacks,
+                      bool takeOver) {
+    if (!DecodeSample(slot, bytes.data(), static_cast<int>(bytes.size())))
+        return BASS_ERROR_FILEFORM;
+    sampleMaxPlaybacks[slot] = maxPlaybacks;
+    sampleTakesOver[slot] = takeOver;
+    return BASS_OK;
 }
 
-BOOL BASS_MusicPlay(HMUSIC handle) {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
-    if (handle != kMusicHandle || !musicLoaded) return Fail(BASS_ERROR_HANDLE);
-    PlayMusic();
-    return Succeed();
-}
-
-HSAMPLE BASS_SampleLoad(BOOL fromMemory, const void* file, std::uint32_t offset,
-                        std::uint32_t length, std::uint32_t maxPlaybacks, std::uint32_t flags) {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
-    if (maxPlaybacks == 0) return Fail(BASS_ERROR_ILLPARAM);
-    if (sampleLoaded) return Fail(BASS_ERROR_MEM);
-    std::vector<unsigned char> bytes;
-    if (int error = ReadSource(fromMemory, file, offset, length, kMaxSampleFileBytes, bytes);
-        error != BASS_OK)
-        return Fail(error);
-    if (bytes.empty() || !DecodeSample(bytes.data(), static_cast<int>(bytes.size())))
-        return Fail(BASS_ERROR_FILEFORM);
-    sampleLoaded = true;
-    sampleMaxPlaybacks = maxPlaybacks > 16 ? 16 : static_cast<int>(maxPlaybacks);
-    sampleTakesOver = (flags & (BASS_SAMPLE_OVER_VOL | BASS_SAMPLE_OVER_POS)) != 0;
-    lastError = BASS_OK;
-    return kSampleHandle;
-}
-
-HCHANNEL BASS_SamplePlay(HSAMPLE handle) {
-    if (!initialised) return Fail(BASS_ERROR_INIT);
-    if (handle != kSampleHandle || !sampleLoaded) return Fail(BASS_ERROR_HANDLE);
-    if (!PlaySample(sampleMaxPlaybacks, sampleTakesOver)) return Fail(BASS_ERROR_NOCHAN);
-    lastError = BASS_OK;
-    sampleChannel = (sampleChannel + 1) & 0xFFFF;
-    return 0x30000000u | static_cast<HCHANNEL>(sampleChannel);
+int AudioSamplePlay(int slot) {
+    return PlaySample(slot, sampleMaxPlaybacks[slot], sampleTakesOver[slot]);
 }

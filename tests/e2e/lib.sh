@@ -136,7 +136,7 @@ use_test_clock() {
 # clock_readings: how often the game has read its clock since the time last changed.
 clock_readings() {
     local time readings
-    read -r time readings <"$KELVADO_CLOCK.seen" 2>/dev/null || { echo 0; return; }
+    { read -r time readings <"$KELVADO_CLOCK.seen"; } 2>/dev/null || { echo 0; return; }
     [ "$time" = "$(cat "$KELVADO_CLOCK")" ] && echo "$readings" || echo 0
 }
 

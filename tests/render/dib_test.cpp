@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dib.h"
+#include "platform/web/dib.h"
 #include "platform/platform.h"
 
 namespace {

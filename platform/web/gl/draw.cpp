@@ -1,7 +1,7 @@
 // The fixed-function layer's drawing over WebGL 2: GL 1.1's texture modulation and fog as one
 // small program for each combination the game switches between, and one stream buffer that each
 // batch of triangles is written into.
-#include "platform/webgl/draw.h"
+#include "platform/web/gl/draw.h"
 
 #include <GLES3/gl3.h>
 #include <webgl/webgl1.h>

@@ -1,25 +1,19 @@
-// The system interface in a web page: the canvas is the window, the page's key events are the
-// messages, performance.now() is the clock, and the waits (the frame, Sleep, a message box) give
-// the browser its turn through Asyncify. The page (web/kelvado.js) keeps the key queue, the key
-// table and the dialogs in Module.kelvado; this file asks it for them.
+// The window in a web page: the canvas, its WebGL 2 context under the fixed-function layer
+// (platform/web/gl/), and its frames, each shown when the browser next paints; the wait for that
+// gives the browser its turn through Asyncify.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstdint>
-#include <cstdio>
 
-#include "platform/platform.h"
-#include "platform/webgl/fixed_gl.h"
-
-struct PlatformWindow {
-    int width;
-    int height;
-};
-
-namespace {
+#include "platform/web/gl/fixed_gl.h"
+#include "platform/web/web_platform.h"
 
 PlatformWindow canvasWindow;
 bool windowExists = false;
+
+namespace {
+
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
 bool drawingStarted = false;
 bool swappedSincePeek = true;
@@ -38,24 +32,6 @@ EM_JS(void, SetCanvasCursor, (bool visible), {
 EM_JS(void, FocusCanvas, (), {
     if (Module.canvas) Module.canvas.focus();
 });
-
-// Writes the next queued message into out[0] (the message) and out[1] (wParam); false when the
-// queue is empty.
-EM_JS(bool, TakeQueuedMessage, (std::int32_t* out), {
-    const next = Module.kelvado.messages.shift();
-    if (!next) return false;
-    HEAP32[out >> 2] = next[0];
-    HEAP32[(out >> 2) + 1] = next[1];
-    return true;
-});
-
-EM_JS(void, QueueMessage, (unsigned message, int wParam), {
-    Module.kelvado.messages.push([message, wParam]);
-});
-
-EM_JS(bool, KeyIsDown, (int virtualKey), { return Module.kelvado.keyIsDown(virtualKey); });
-
-EM_JS(double, MillisecondsNow, (), { return performance.now(); });
 
 // The frame is shown when the browser next paints; records still being stored are waited for,
 // so that nothing the game has saved is lost with a tab closed just after.
@@ -83,10 +59,6 @@ EM_JS(bool, NoteFrameDrawn, (), {
     if (!bench.unpaced) return false;
     bench.passStart = performance.now();
     return true;
-});
-
-EM_ASYNC_JS(int, AskInPage, (const char* text, const char* caption, bool yesNo), {
-    return await Module.kelvado.showMessage(UTF8ToString(caption), UTF8ToString(text), yesNo);
 });
 
 }  // namespace
@@ -177,33 +149,7 @@ void SwapBuffers(DeviceContext) {
     if (!unpaced) WaitForNextFrame();
 }
 
-bool PeekMessage(Message* message) {
-    // A pass that drew nothing (Esc held) still gives the browser its turn, as a swap does.
+void GiveTurnUnlessSwapped() {
     if (!swappedSincePeek) WaitForNextFrame();
     swappedSincePeek = false;
-    std::int32_t next[2];
-    if (!TakeQueuedMessage(next)) return false;
-    *message = Message{static_cast<unsigned>(next[0]), static_cast<std::uintptr_t>(next[1]), 0};
-    return true;
 }
-
-void PostQuitMessage(int exitCode) { QueueMessage(WM_QUIT, exitCode); }
-
-std::int16_t GetAsyncKeyState(int virtualKey) {
-    return KeyIsDown(virtualKey) ? static_cast<std::int16_t>(0x8000) : 0;
-}
-
-// The page reads no game controllers, so there is nothing for a text entry to change.
-void SetTextEntry(bool) {}
-
-DWORD timeGetTime() { return static_cast<DWORD>(static_cast<std::uint64_t>(MillisecondsNow())); }
-DWORD GetTickCount() { return timeGetTime(); }
-void Sleep(DWORD milliseconds) { emscripten_sleep(milliseconds); }
-
-int MessageBox(WindowHandle, const char* text, const char* caption, unsigned type) {
-    // Also on the console, as the desktop game also writes it to standard error.
-    std::fprintf(stderr, "kelvado: %s: %s\n", caption, text);
-    return AskInPage(text, caption, (type & 0x0F) == MB_YESNO);
-}
-
-WindowHandle GetFocus() { return windowExists ? &canvasWindow : nullptr; }

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/dib.h"
+#include "platform/web/dib.h"
 
 namespace {
 
