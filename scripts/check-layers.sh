@@ -4,6 +4,8 @@
 #   platform/  the system layer: only itself
 #   SDL and libopenmpt only in platform/; tests may use them to check data on their own, but not
 #   the fake platform in tests/support, which stands in for platform/.
+#   server/    the board's server: only game/, the platform's interface and files, and itself;
+#              no engine, SDL or GL
 #   Emscripten and WebGL only in the web platform, platform/web/ and platform/webgl/; the page's
 #   own C++ (web/) reaches the game through its headers like any other caller.
 set -uo pipefail
@@ -25,6 +27,10 @@ fail "game/ includes GL headers" \
     "$(grep -rnE "${sources[@]}" "$include<(GL|GLES[0-9]*|EGL)/" game)"
 fail "platform/ includes the layers above it" \
     "$(grep -rnE "${sources[@]}" "$include\"" platform | grep -vE "$listed\"platform/")"
+fail "server/ includes outside game/, platform/platform.h, platform/files.h and server/, or SDL or GL" \
+    "$(grep -rnE "${sources[@]}" "$include\"" server |
+        grep -vE "$listed\"(game/|platform/(platform|files)\.h\"|server/)"
+      grep -rnE "${sources[@]}" "${include}<(SDL[^/]*\.h|SDL2/|GL/|GLES[0-9]*/|EGL/)" server)"
 mapfile -t others < <(find . -mindepth 1 -maxdepth 1 -type d ! -name '.*' ! -name 'build*' \
     ! -name platform ! -name tests)
 fail "SDL or libopenmpt headers outside platform/" \
