@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <cstdarg>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +45,7 @@ struct Request {
     std::size_t counted = 0;  // bytes of body counted against the upload budget
     bool tooLarge = false;
     bool overBudget = false;
-    Stage stage = Stage::kReceiving;
+    std::atomic<Stage> stage{Stage::kReceiving};  // written by the verifier, read by the pool
     Reply reply;
 };
 
@@ -394,12 +395,17 @@ MHD_Result ReceiveSubmission(MHD_Connection* c, Request* r, const char* upload,
             if (r->overBudget) {
                 return SendError(c, kRouteSubmit, 503, "too many demos arriving at once", 2);
             }
-            if (!Enqueue(r)) {
-                return SendError(c, kRouteSubmit, 503, "the verifier is busy: try again shortly",
-                                 2);
-            }
+            // Suspended before the verifier may see it: it resumes the connection when done,
+            // which may be at once.
             r->stage = Stage::kQueued;
             MHD_suspend_connection(c);
+            if (!Enqueue(r)) {
+                r->reply.status = 503;
+                r->reply.body = ErrorJson("the verifier is busy: try again shortly");
+                r->reply.retryAfter = 2;
+                r->stage = Stage::kDone;
+                MHD_resume_connection(c);
+            }
             return MHD_YES;
         case Stage::kQueued:
             return MHD_YES;  // not resumed yet
@@ -472,6 +478,31 @@ void Completed(void*, MHD_Connection*, void** context, MHD_RequestTerminationCod
     *context = nullptr;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Decodes %XX in the path and the query in place, as libmicrohttpd would, but leaves %00 as it
+// is: a NUL would cut the name short and serve "/page.js" for "/page.js%00.txt".
+std::size_t Unescape(void*, MHD_Connection*, char* text) {
+    char* out = text;
+    for (const char* in = text; *in; ++in) {
+        const int high = in[0] == '%' ? HexDigit(in[1]) : -1;
+        const int low = high >= 0 ? HexDigit(in[2]) : -1;
+        if (low >= 0 && (high | low) != 0) {
+            *out++ = static_cast<char>(high * 16 + low);
+            in += 2;
+        } else {
+            *out++ = *in;
+        }
+    }
+    *out = '\0';
+    return static_cast<std::size_t>(out - text);
+}
+
 void LogError(void*, const char* format, va_list args) {
     std::fputs("kelvado-board: ", stderr);
     std::vfprintf(stderr, format, args);
@@ -520,6 +551,7 @@ bool StartServer(const ServerOptions& chosen, Store* theStore, std::string* erro
                                    : 0u;
     daemon = MHD_start_daemon(
         flags, static_cast<std::uint16_t>(options.port), nullptr, nullptr, &Handle, nullptr,
+        MHD_OPTION_EXTERNAL_LOGGER, &LogError, nullptr,
         MHD_OPTION_SOCK_ADDR, &address,
         MHD_OPTION_THREAD_POOL_SIZE, static_cast<unsigned>(options.threads),
         MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(options.connectionLimit),
@@ -528,7 +560,7 @@ bool StartServer(const ServerOptions& chosen, Store* theStore, std::string* erro
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory,
         MHD_OPTION_LISTEN_BACKLOG_SIZE, 1024u,
         MHD_OPTION_NOTIFY_COMPLETED, &Completed, nullptr,
-        MHD_OPTION_EXTERNAL_LOGGER, &LogError, nullptr,
+        MHD_OPTION_UNESCAPE_CALLBACK, &Unescape, nullptr,
         MHD_OPTION_END);
     if (!daemon) {
         *error = "cannot listen on " + options.address + ":" + std::to_string(options.port);

@@ -74,12 +74,12 @@ Verification verification;
 }  // namespace
 
 std::string ErrorJson(const std::string& why) {
-    return nlohmann::json{{"error", why}}.dump(-1, ' ', false,
+    return nlohmann::ordered_json{{"error", why}}.dump(-1, ' ', false,
                                                nlohmann::json::error_handler_t::replace);
 }
 
 std::string EntryJson(const Entry& e, bool withDate) {
-    nlohmann::json j = {{"id", e.id},       {"rank", e.rank},   {"name", e.name},
+    nlohmann::ordered_json j = {{"id", e.id},       {"rank", e.rank},   {"name", e.name},
                         {"score", e.score}, {"steps", e.steps}, {"ended", e.ended}};
     if (withDate) j["date"] = e.date;
     return j.dump();
@@ -132,7 +132,7 @@ Reply SubmitDemo(Store* store, std::string_view demo) {
         case Stored::kSame:
             return Answer(200, EntryJson(stored, false));
         case Stored::kOtherName: {
-            nlohmann::json j = {{"error", "this game is already on the board under the name " +
+            nlohmann::ordered_json j = {{"error", "this game is already on the board under the name " +
                                               stored.name},
                                 {"id", stored.id}};
             return Answer(409, j.dump());
