@@ -31,7 +31,7 @@ namespace {
 
 ServerOptions options;
 Store* store = nullptr;
-MHD_Daemon* daemon = nullptr;
+MHD_Daemon* httpDaemon = nullptr;
 std::string siteRoot;  // the site's real path, without a trailing slash
 
 // --- Each request's own state, from its first call to its end ---
@@ -549,7 +549,7 @@ bool StartServer(const ServerOptions& chosen, Store* theStore, std::string* erro
     const unsigned perClient = options.trustProxy.empty()
                                    ? static_cast<unsigned>(options.connectionsPerClient)
                                    : 0u;
-    daemon = MHD_start_daemon(
+    httpDaemon = MHD_start_daemon(
         flags, static_cast<std::uint16_t>(options.port), nullptr, nullptr, &Handle, nullptr,
         MHD_OPTION_EXTERNAL_LOGGER, &LogError, nullptr,
         MHD_OPTION_SOCK_ADDR, &address,
@@ -562,7 +562,7 @@ bool StartServer(const ServerOptions& chosen, Store* theStore, std::string* erro
         MHD_OPTION_NOTIFY_COMPLETED, &Completed, nullptr,
         MHD_OPTION_UNESCAPE_CALLBACK, &Unescape, nullptr,
         MHD_OPTION_END);
-    if (!daemon) {
+    if (!httpDaemon) {
         *error = "cannot listen on " + options.address + ":" + std::to_string(options.port);
         {
             std::lock_guard<std::mutex> lock(queueMutex);
@@ -576,20 +576,20 @@ bool StartServer(const ServerOptions& chosen, Store* theStore, std::string* erro
 }
 
 int BoundPort() {
-    const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_BIND_PORT);
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(httpDaemon, MHD_DAEMON_INFO_BIND_PORT);
     return info ? info->port : -1;
 }
 
 void StopServer() {
-    MHD_quiesce_daemon(daemon);
+    MHD_quiesce_daemon(httpDaemon);
     {
         std::lock_guard<std::mutex> lock(queueMutex);
         stopping = true;
     }
     queueReady.notify_all();
     verifier.join();
-    MHD_stop_daemon(daemon);
-    daemon = nullptr;
+    MHD_stop_daemon(httpDaemon);
+    httpDaemon = nullptr;
 }
 
 }  // namespace board

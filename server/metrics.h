@@ -13,7 +13,7 @@ enum Route { kRouteSubmit, kRouteBoard, kRouteDemo, kRouteHealth, kRouteMetrics,
 constexpr const char* kRouteNames[kRouteCount] = {"submit", "board", "demo", "healthz", "metrics",
                                                   "site", "other"};
 // The statuses the server answers with; anything else is counted as the last.
-constexpr int kCodes[] = {200, 201, 304, 400, 403, 404, 405, 409, 413, 422, 429, 500, 503, 0};
+constexpr int kCodes[] = {200, 201, 301, 304, 400, 403, 404, 405, 409, 413, 422, 429, 500, 503, 0};
 constexpr int kCodeCount = sizeof kCodes / sizeof kCodes[0];
 
 inline std::atomic<std::uint64_t> requestCounts[kRouteCount][kCodeCount];
