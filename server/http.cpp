@@ -441,33 +441,37 @@ MHD_Result Handle(void*, MHD_Connection* c, const char* url, const char* method,
             }
             return MHD_YES;  // the body follows
         }
-        if (post) return SendError(c, r->route, 405, "only demos are sent here");
-        if (!get) return SendError(c, r->route, 405, "GET or HEAD only");
-        // Nothing else has a body: answer at once.
-        switch (r->route) {
-            case kRouteBoard:
-                return SendBoard(c);
-            case kRouteDemo:
-                return SendDemo(c, url + std::strlen("/api/demos/"));
-            case kRouteHealth: {
-                std::int64_t version;
-                if (store->Version(&version) != Stored::kOk) {
-                    return Send(c, r->route, 503, "the database does not answer\n", "text/plain");
-                }
-                return Send(c, r->route, 200, "ok\n", "text/plain");
-            }
-            case kRouteMetrics:
-                return Send(c, r->route, 200, MetricsText(), "text/plain; version=0.0.4");
-            case kRouteSite:
-                return SendFile(c, url);
-            default:
-                return SendError(c, r->route, 404, "not found");
-        }
+        // An answer queued before the request is whole closes the connection: the rest is
+        // answered on the next call, which keeps it open for the client's next request.
+        return MHD_YES;
     }
     if (r->route == kRouteSubmit) return ReceiveSubmission(c, r, upload, uploadSize);
-    // A body sent with anything else is dropped.
-    *uploadSize = 0;
-    return MHD_YES;
+    if (*uploadSize > 0) {
+        // A body sent with anything else is dropped.
+        *uploadSize = 0;
+        return MHD_YES;
+    }
+    if (post) return SendError(c, r->route, 405, "only demos are sent here");
+    if (!get) return SendError(c, r->route, 405, "GET or HEAD only");
+    switch (r->route) {
+        case kRouteBoard:
+            return SendBoard(c);
+        case kRouteDemo:
+            return SendDemo(c, url + std::strlen("/api/demos/"));
+        case kRouteHealth: {
+            std::int64_t version;
+            if (store->Version(&version) != Stored::kOk) {
+                return Send(c, r->route, 503, "the database does not answer\n", "text/plain");
+            }
+            return Send(c, r->route, 200, "ok\n", "text/plain");
+        }
+        case kRouteMetrics:
+            return Send(c, r->route, 200, MetricsText(), "text/plain; version=0.0.4");
+        case kRouteSite:
+            return SendFile(c, url);
+        default:
+            return SendError(c, r->route, 404, "not found");
+    }
 }
 
 void Completed(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
