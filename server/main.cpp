@@ -3,6 +3,7 @@
 //
 //   kelvado-board --db sqlite:PATH | --db postgresql://... [--listen ADDR:PORT] [--site DIR]
 //                 [--trust-proxy ADDR] [--threads N] [--submit-rate N] [--queue N]
+//                 [--client-connections N]
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -19,12 +20,14 @@ namespace {
 constexpr const char* kUsage =
     "usage: kelvado-board --db sqlite:PATH|postgresql://... [--listen ADDR:PORT] [--site DIR]\n"
     "                     [--trust-proxy ADDR] [--threads N] [--submit-rate N] [--queue N]\n"
+    "                     [--client-connections N]\n"
     "  --listen ADDR:PORT  where to answer (127.0.0.1:8080; port 0 takes a free one)\n"
     "  --site DIR          serve the web game from DIR beside the board\n"
     "  --trust-proxy ADDR  believe X-Forwarded-For on connections from this proxy\n"
     "  --threads N         the threads answering requests (4)\n"
     "  --submit-rate N     submissions each client may make a minute, as many at once (12)\n"
-    "  --queue N           submissions that may wait for the verifier (16)\n";
+    "  --queue N           submissions that may wait for the verifier (16)\n"
+    "  --client-connections N  connections one address may hold at once (32)\n";
 
 bool Number(const char* text, int low, int high, int* value) {
     char* end = nullptr;
@@ -79,6 +82,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--submit-rate") {
             if (!Number(value, 1, 1000000, &options.submitsPerMinute)) {
                 return Usage("bad --submit-rate");
+            }
+        } else if (arg == "--client-connections") {
+            if (!Number(value, 1, 100000, &options.connectionsPerClient)) {
+                return Usage("bad --client-connections");
             }
         } else if (arg == "--queue") {
             if (!Number(value, 1, 1000, &options.queueLimit)) return Usage("bad --queue");

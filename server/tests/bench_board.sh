@@ -22,7 +22,8 @@ trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$tm
 start_board() {  # start_board DB LOG [OPTION...]: the port on stdout
     local db=$1 log=$2
     shift 2
-    "$board" --db "$db" --listen 127.0.0.1:0 --threads 2 --submit-rate 1000000 --queue 256 "$@" \
+    "$board" --db "$db" --listen 127.0.0.1:0 --threads 2 --submit-rate 1000000 --queue 256 \
+        --client-connections 1000 "$@" \
         >"$log" 2>&1 &
     pids+=($!)
     for _ in $(seq 100); do grep -q listening "$log" && break; sleep 0.05; done
