@@ -281,6 +281,34 @@ def test_site(server, site, outside):
               "%s left the site: %d %r" % (path, r.status, body[:40]))
 
 
+def test_full_queue(db):
+    # Forty copies of a long game (5833 play steps) arrive at once; one may wait.
+    server = Server(db, "--submit-rate", "100000", "--queue", "1", "--client-connections", "64")
+    blur = read(os.path.join(SOURCE, "tests/web/blur.demo"))
+    request = b"POST /api/demos HTTP/1.1\r\nHost: x\r\nContent-Length: %d\r\n\r\n%s" % (len(blur), blur)
+    sockets = [socket.create_connection(("127.0.0.1", server.port), timeout=30) for _ in range(40)]
+    for s in sockets:
+        s.sendall(request)
+    answers = []
+    for s in sockets:
+        answer = b""
+        while b"\r\n\r\n" not in answer:
+            chunk = s.recv(4096)
+            if not chunk:
+                break
+            answer += chunk
+        answers.append(answer)
+        s.close()
+    codes = [int(a.split(b" ")[1]) if a.startswith(b"HTTP/1.1 ") else 0 for a in answers]
+    busy = [a for a, code in zip(answers, codes) if code == 503]
+    print("forty at once on a queue of one: %d taken, %d told to come back" %
+          (codes.count(201) + codes.count(200), len(busy)), flush=True)
+    check(set(codes) <= {200, 201, 503} and codes.count(201) == 1, "answers: %s" % codes)
+    check(busy and all(b"Retry-After: " in a for a in busy), "no 503 with Retry-After")
+    check(server.board()["total"] == 1, "the full queue changed the board")
+    server.kill()
+
+
 def test_kill_during_burst():
     db = os.path.join(TMP, "burst.db")
     mine = demos(500, "BURST", 1000)
@@ -387,6 +415,7 @@ def main():
         server.kill()
         check(server.process.returncode == 0, "the server did not stop cleanly on SIGTERM")
     test_rate("sqlite:" + os.path.join(TMP, "rate.db"))
+    test_full_queue("sqlite:" + os.path.join(TMP, "queue.db"))
     print("== kill -9 during a burst", flush=True)
     test_kill_during_burst()
     print("== a full disk", flush=True)
