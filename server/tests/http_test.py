@@ -261,7 +261,19 @@ def test_rate(db):
     check(codes == [201, 201, 201], "submissions within the rate: %s" % codes)
     check(status == 429 and int(r.getheader("Retry-After", "0")) > 0, "past the rate: %d" % status)
     check(server.submit(mine[3], "127.0.0.6")[0] == 201, "another client is held back")
+    # X-Forwarded-For is anybody's to write: it names the client only through the trusted proxy.
+    def forwarded(server, demo, client):
+        return server.request("POST", "/api/demos", demo, "127.0.0.7",
+                              {"X-Forwarded-For": "10.0.0.9, " + client})[0]
+    check([forwarded(server, mine[4], "10.1.1.%d" % i) for i in range(4)][-1] == 429,
+          "a client escaped its rate by writing X-Forwarded-For")
     server.kill()
+    proxied = Server(db, "--submit-rate", "1", "--trust-proxy", "127.0.0.7")
+    extra = demos(3, "PROXY", 250)
+    check(forwarded(proxied, extra[0], "10.1.1.1") == 201, "a client through the proxy")
+    check(forwarded(proxied, extra[1], "10.1.1.1") == 429, "the proxied client's own rate")
+    check(forwarded(proxied, extra[1], "10.1.1.2") == 201, "another client through the proxy")
+    proxied.kill()
 
 
 def test_site(server, site, outside):
