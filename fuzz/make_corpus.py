@@ -272,6 +272,23 @@ def sim_scripts():
           demo.replace(b"# name CD", b"# name cd").replace(b"# score 1200", b"# score 12x"))
     write("fuzz_sim_script", "bad-demo-ending.demo", demo.replace(b"contact", b"boredom"))
 
+    # A game that verifies and qualifies for the board (made by server/tests/make_demos), the
+    # same game under another name, and under a name longer than the name entry takes.
+    board = (
+        b'# Kelvado demo\n# score 253\n# play steps 1356\n# ended by contact\n# name ZED\n'
+        b'# date 2026-12-11 10:00:00\n# state 38aae039\nheading 0\ntint 0\nsway 0\nclock 0\n'
+        b'tick 3\nstep 1 E\nstep 37 R\nstep 67 -\nstep 20 R\nstep 33 -\nstep 14 R\nstep 28 -\n'
+        b'step 23 L\nstep 46 R\nstep 12 -\nstep 23 R\nstep 15 L\nstep 39 -\nstep 30 L\n'
+        b'step 13 -\nstep 44 L\nstep 7 R\nstep 49 L\nstep 42 R\nstep 35 L\nstep 33 -\n'
+        b'step 23 L\nstep 23 R\nstep 24 L\nstep 99 R\nstep 11 -\nstep 30 R\nstep 57 -\n'
+        b'step 37 R\nstep 43 -\nstep 9 R\nstep 41 -\nstep 28 L\nstep 24 -\nstep 7 R\n'
+        b'step 34 -\nstep 45 R\nstep 62 L\nstep 32 -\nstep 18 L\nstep 27 R\nstep 26 -\n'
+        b'step 6 L\nstep 35 -\nstep 5 L\n')
+    write("fuzz_sim_script", "valid-demo-board.demo", board)
+    write("fuzz_sim_script", "valid-demo-board-renamed.demo", board.replace(b"# name ZED", b"# name ZOE"))
+    write("fuzz_sim_script", "valid-demo-board-long-name.demo",
+          board.replace(b"# name ZED", b"# name ZEDZEDZEDZE"))
+
 
 def main():
     os.makedirs(CORPUS, exist_ok=True)

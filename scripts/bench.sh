@@ -5,6 +5,7 @@
 # headless Chromium and weighs its site.
 #   scripts/bench.sh            (REPS=5 repetitions by default)
 #   scripts/bench.sh --startup  (only the start-up against its floor, STARTUP_REPS=11 pairs)
+#   scripts/bench.sh --board    (only the board's server: server/tests/bench_board.sh)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BENCH_BUILD:-$root/build-bench}
@@ -15,6 +16,25 @@ only_startup=0
 [ "${1:-}" = --startup ] && only_startup=1
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >"$out/configure.log"
+
+# ---- The board's server ------------------------------------------------------------------------
+# Verification in the server against kelvado-sim --verify, its reads against nginx's, and its
+# submissions with reads beside them, on SQLite and on a throwaway PostgreSQL that syncs as in
+# use. Its rows follow the main table.
+board_bench() {
+    cmake --build "$build" -j2 --target kelvado-board kelvado-sim kelvado_board_make_demos \
+        >"$out/build-board.log"
+    echo "load before the board's runs: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
+    KELVADO_PG_FSYNC=on "$root/server/tests/with_postgres.sh" \
+        "$root/server/tests/bench_board.sh" "$build" >"$out/board.md"
+}
+if [ "${1:-}" = --board ]; then
+    board_bench
+    echo "| measure | median |"
+    echo "|---------|--------|"
+    cat "$out/board.md"
+    exit 0
+fi
 if [ "$only_startup" = 1 ]; then
     cmake --build "$build" -j2 --target kelvado kelvado_data kelvado_first_swap \
         kelvado_floor_window >"$out/build.log"
@@ -114,6 +134,7 @@ if [ "$only_startup" = 0 ]; then
     done
     kill $server 2>/dev/null || true
     rm -f "$site/golden.demo" "$site/blur.demo"
+    board_bench
 fi
 
 site=$root/build-web/site
@@ -209,3 +230,4 @@ print(f"|{'-' * (width + 2)}|--------|")
 for name, value in rows:
     print(f"| {name.ljust(width)} | {value} |")
 PY
+[ "$only_startup" = 1 ] || cat "$out/board.md"

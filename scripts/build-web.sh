@@ -31,6 +31,7 @@ mkdir -p "$site"
 cp "$out"/game/kelvado-game.{js,wasm} "$site/"
 
 cp "$root"/web/index.html "$root"/web/kelvado.js "$root"/web/kelvado.css "$site/"
+cp "$root"/web/board.js "$site/"
 cp "$root"/web/node_modules/chiptune3/{chiptune3.js,chiptune3.worklet.js,libopenmpt.worklet.js} "$site/"
 cp "$root"/LICENSE "$site/LICENSE.txt"
 cp "$root"/web/node_modules/chiptune3/LICENSE "$site/LICENSE.chiptune3.txt"

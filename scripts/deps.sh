@@ -23,6 +23,10 @@ if [ "${1:-}" = "--tests" ]; then
     openmpt123 sox python3 desktop-file-utils
     lintian appstream  # the package test
     chromium  # the browser tests, headless with software WebGL
+    # The board's server, its two databases, its package's checks (systemd-analyze, man) and
+    # its benchmarks (wrk and curl, beside nginx).
+    libmicrohttpd-dev nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql
+    systemd man-db wrk curl nginx
   )
 fi
 

@@ -27,7 +27,8 @@ cp "$here/golden.demo" "$site/"  # the build makes the site afresh each time
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 python3 -m http.server "$port" --bind 127.0.0.1 --directory "$www" >"$E2E_TMP/http.log" 2>&1 &
 server=$!
-trap 'kill $server 2>/dev/null || true; rm -f "$site/golden.demo"; cleanup' EXIT
+board=""
+trap 'kill $server $board 2>/dev/null || true; rm -f "$site/golden.demo"; cleanup' EXIT
 python3 - "$port" <<'PY' || fail "the server did not start"
 import sys, time, urllib.request
 for _ in range(100):
@@ -45,6 +46,21 @@ write_table "$out/ranked.dat" -1
 printf '\x00\x01binary\xff\xfe' >"$out/not-a-table.dat"
 (cd "$root/web" && node "$here/browser_test.mjs" "http://127.0.0.1:$port" "$out") ||
     fail "the browser test failed"
+
+# The site served by the board's own server: the board and #submit in the page, the entry sent
+# and watched again through its Watch link to the outcome kelvado-sim gives its demo.
+"$build/server/kelvado-board" --db "sqlite:$E2E_TMP/board.db" --listen 127.0.0.1:0 --site "$site" \
+    >"$E2E_TMP/board.log" 2>&1 &
+board=$!
+for _ in $(seq 100); do grep -q listening "$E2E_TMP/board.log" && break; sleep 0.05; done
+board_port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$E2E_TMP/board.log")
+[ -n "$board_port" ] || fail "kelvado-board did not start: $(cat "$E2E_TMP/board.log")"
+(cd "$root/web" && node "$here/board_test.mjs" "http://127.0.0.1:$board_port" \
+    "http://127.0.0.1:$port/game" "$out") || fail "the board's browser test failed"
+entry=$("$SIM" --verify "$out/board.demo") || fail "the board's entry does not verify: $entry"
+[ "verified: $(cat "$out/board-outcome.txt")" = "$entry" ] ||
+    fail "the entry watched from the board ended '$(cat "$out/board-outcome.txt")'; kelvado-sim: '$entry'"
+echo "the board's entry watched in the page: $(cat "$out/board-outcome.txt")"
 
 # The title with the same table on the desktop: the same picture but for the waving letters
 # of the game's name at the right.

@@ -5,18 +5,14 @@
 import fs from "node:fs";
 import path from "node:path";
 import {createRequire} from "node:module";
+import {check, failureCount, hold, openGame, playAndStoreName, readFile, sleep, waitFor} from
+  "./page_helpers.mjs";
 
 // puppeteer-core is the web folder's, installed from its lockfile.
 const require = createRequire(path.join(process.cwd(), "package.json"));
 const puppeteer = require("puppeteer-core");
 
 const [base, out] = process.argv.slice(2);
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-let failures = 0;
-function check(ok, what) {
-  console.log(`${ok ? "ok" : "FAIL"}: ${what}`);
-  if (!ok) failures++;
-}
 
 const browser = await puppeteer.launch({
   executablePath: "/usr/bin/chromium",
@@ -28,39 +24,9 @@ const browser = await puppeteer.launch({
 
 let current = null;  // the page in use: its console is shown when something fails
 async function open(url) {
-  const page = await browser.newPage();
-  current = page;
-  page.consoleLines = [];
-  page.on("console", (message) => page.consoleLines.push(message.text()));
-  page.on("pageerror", (error) => page.consoleLines.push(`pageerror: ${error.message}`));
-  await page.goto(url, {waitUntil: "load"});
-  await waitFor(page, () => window.kelvado && window.kelvado.FS, 20000, "the game to start");
-  return page;
+  current = await openGame(browser, url);
+  return current;
 }
-
-async function waitFor(page, predicate, ms, what, ...args) {
-  try {
-    await page.waitForFunction(predicate, {timeout: ms, polling: 100}, ...args);
-    return true;
-  } catch (error) {
-    check(false, `waited ${ms} ms for ${what}`);
-    return false;
-  }
-}
-
-async function hold(page, key, ms) {
-  await page.keyboard.down(key);
-  await sleep(ms);
-  await page.keyboard.up(key);
-}
-
-const readFile = (page, file) => page.evaluate((f) => {
-  try {
-    return new TextDecoder().decode(window.kelvado.FS.readFile(f));
-  } catch (error) {
-    return null;
-  }
-}, file);
 
 try {
   // Sound waits for the first key of a fresh page; the game runs silent until then. Nothing
@@ -93,23 +59,8 @@ try {
   await sleep(2500);
   await (await page.$("#canvas")).screenshot({path: path.join(out, "title.png")});
 
-  await page.focus("#canvas");
-  await hold(page, "Enter", 200);
   // The game: steered, ended in the tree ring, a name typed and stored.
-  await hold(page, "ArrowLeft", 400);
-  await waitFor(page, () => window.kelvado.FS.analyzePath("/game/demos/last.demo").exists, 40000,
-                "the game to end");
-  await sleep(500);
-  for (const key of ["W", "E", "B"]) await hold(page, key, 80);
-  await sleep(200);
-  await hold(page, "Enter", 200);
-  await waitFor(page, () => {
-    try {
-      return new TextDecoder().decode(window.kelvado.FS.readFile("/game/hiscore.dat")).startsWith("WEB\r\n");
-    } catch (error) {
-      return false;
-    }
-  }, 5000, "the name to be stored");
+  await playAndStoreName(page, "WEB");
 
   // The last demo, through the page's download button.
   const client = await page.createCDPSession();
@@ -166,4 +117,4 @@ try {
 } finally {
   await browser.close();
 }
-process.exit(failures ? 1 : 0);
+process.exit(failureCount() ? 1 : 0);

@@ -19,6 +19,7 @@
 #include "game/host.h"
 #include "game/script.h"
 #include "game/state.h"
+#include "game/verify.h"
 #include "tools/sim/sim_shell.h"
 
 namespace {
@@ -88,42 +89,32 @@ int RunScript() {
 // ends with what the file states.
 int Verify(const char* path) {
     std::string text, error;
-    sim::DemoHeader header;
-    if (!sim::ReadDemoFile(path, &text, &error) ||
-        !sim::ReadDemoText(text, &demoGame, &header, &error)) {
+    if (!sim::ReadDemoFile(path, &text, &error)) {
         std::fprintf(stderr, "kelvado-sim: %s: %s\n", path, error.c_str());
         return 2;
     }
-
-    BeginWatchingDemo();
-    ResetGame();
-    // The Enter step and at most every play step of the demo.
-    for (std::uint64_t step = 0; step <= demoGame.playSteps && !DemoWatched(); ++step) {
-        UpdateGame();
-    }
-
-    const DemoOutcome& replay = demoOutcome;
-    const DemoOutcome& stated = header.stated;
-    if (replay.end == stated.end && replay.score == stated.score &&
-        replay.playSteps == stated.playSteps && replay.state == stated.state) {
-        std::printf("verified: score %d, %u play steps, ended by %s\n",
-                    static_cast<int>(replay.score), static_cast<unsigned>(replay.playSteps),
-                    DemoEndName(replay.end));
-        return std::fflush(stdout) == 0 ? 0 : 1;
+    static Verification result;
+    VerifyDemoText(text, &result);
+    const DemoOutcome& replay = result.replay;
+    switch (result.verdict) {
+        case Verdict::kNoDemo:
+            std::fprintf(stderr, "kelvado-sim: %s: %s\n", path, result.reason.c_str());
+            return 2;
+        case Verdict::kVerified:
+            std::printf("verified: score %d, %u play steps, ended by %s\n",
+                        static_cast<int>(replay.score), static_cast<unsigned>(replay.playSteps),
+                        DemoEndName(replay.end));
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case Verdict::kNotVerified:
+            break;
     }
     std::printf("not verified: %s\n", path);
-    if (replay.end != stated.end || replay.playSteps != stated.playSteps) {
-        std::printf("  the replay ended by %s after %u play steps; the demo states %s after %u\n",
-                    DemoEndName(replay.end), static_cast<unsigned>(replay.playSteps),
-                    DemoEndName(stated.end), static_cast<unsigned>(stated.playSteps));
-    }
-    if (replay.score != stated.score) {
-        std::printf("  the replay scored %d; the demo states %d\n", static_cast<int>(replay.score),
-                    static_cast<int>(stated.score));
-    }
-    if (replay.state != stated.state) {
-        std::printf("  the replay's final state is %08x; the demo states %08x\n",
-                    static_cast<unsigned>(replay.state), static_cast<unsigned>(stated.state));
+    // One line for each difference, indented under the first.
+    std::size_t from = 0;
+    while (from < result.reason.size()) {
+        const std::size_t end = result.reason.find('\n', from);
+        std::printf("  %.*s\n", static_cast<int>(end - from), result.reason.c_str() + from);
+        from = end + 1;
     }
     std::fflush(stdout);
     return 1;
