@@ -25,7 +25,7 @@ if [ "${1:-}" = "--tests" ]; then
     chromium  # the browser tests, headless with software WebGL
     # The board's server, its two databases, its package's checks (systemd-analyze, man) and
     # its benchmarks (wrk and curl, beside nginx).
-    libmicrohttpd-dev nlohmann-json3-dev libsqlite3-dev libpq-dev postgresql
+    libmicrohttpd-dev nlohmann-json3-dev libsqlite3-dev libpq-dev nettle-dev postgresql
     systemd man-db wrk curl nginx
   )
 fi

@@ -1,93 +1,22 @@
-// FIPS 180-4.
 #include "server/sha256.h"
-
-#include <cstdint>
-#include <cstdio>
 
 namespace board {
 
-namespace {
-
-constexpr std::uint32_t kRound[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-
-std::uint32_t Rotate(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-void Compress(Sha256* sha) {
-    std::uint32_t w[64];
-    for (int i = 0; i < 16; ++i) {
-        w[i] = std::uint32_t{sha->block[4 * i]} << 24 | std::uint32_t{sha->block[4 * i + 1]} << 16 |
-               std::uint32_t{sha->block[4 * i + 2]} << 8 | std::uint32_t{sha->block[4 * i + 3]};
-    }
-    for (int i = 16; i < 64; ++i) {
-        const std::uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        const std::uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
-        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-    }
-    std::uint32_t a = sha->h[0], b = sha->h[1], c = sha->h[2], d = sha->h[3];
-    std::uint32_t e = sha->h[4], f = sha->h[5], g = sha->h[6], h = sha->h[7];
-    for (int i = 0; i < 64; ++i) {
-        const std::uint32_t t1 = h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) +
-                                 ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-        const std::uint32_t t2 =
-            (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + t2;
-    }
-    sha->h[0] += a;
-    sha->h[1] += b;
-    sha->h[2] += c;
-    sha->h[3] += d;
-    sha->h[4] += e;
-    sha->h[5] += f;
-    sha->h[6] += g;
-    sha->h[7] += h;
-}
-
-}  // namespace
-
-void Sha256Begin(Sha256* sha) {
-    constexpr std::uint32_t kStart[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                         0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    for (int i = 0; i < 8; ++i) sha->h[i] = kStart[i];
-    sha->length = 0;
-}
+void Sha256Begin(Sha256* sha) { sha256_init(&sha->context); }
 
 void Sha256Add(Sha256* sha, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    for (std::size_t i = 0; i < size; ++i) {
-        sha->block[sha->length % 64] = bytes[i];
-        if (++sha->length % 64 == 0) Compress(sha);
-    }
+    sha256_update(&sha->context, size, static_cast<const std::uint8_t*>(data));
 }
 
 std::string Sha256Hex(Sha256* sha) {
-    const unsigned long long bits = sha->length * 8;
-    const unsigned char one = 0x80, zero = 0;
-    Sha256Add(sha, &one, 1);
-    while (sha->length % 64 != 56) Sha256Add(sha, &zero, 1);
-    for (int i = 7; i >= 0; --i) {
-        const unsigned char b = static_cast<unsigned char>(bits >> (8 * i));
-        Sha256Add(sha, &b, 1);
-    }
+    std::uint8_t digest[SHA256_DIGEST_SIZE];
+    sha256_digest(&sha->context, sizeof digest, digest);
+    static constexpr char kHex[] = "0123456789abcdef";
     std::string hex;
-    char digits[9];
-    for (std::uint32_t word : sha->h) {
-        std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(word));
-        hex += digits;
+    hex.reserve(2 * sizeof digest);
+    for (std::uint8_t byte : digest) {
+        hex += kHex[byte >> 4];
+        hex += kHex[byte & 15];
     }
     return hex;
 }

@@ -1,16 +1,17 @@
 // SHA-256, for naming a demo and its game in the database: a key nobody can make collide, so that
-// no crafted demo can take the place of another player's game.
+// no crafted demo can take the place of another player's game. Nettle computes it.
 #pragma once
 
+#include <nettle/sha2.h>
+
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace board {
 
 struct Sha256 {
-    unsigned int h[8];
-    unsigned char block[64];
-    unsigned long long length = 0;  // bytes added so far
+    sha256_ctx context;
 };
 
 void Sha256Begin(Sha256* sha);

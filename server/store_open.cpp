@@ -1,3 +1,4 @@
+// Opening the store a --db address names: SQLite for sqlite:PATH, PostgreSQL for a postgresql:// address.
 #include "server/store.h"
 
 #include "server/store_impl.h"
