@@ -111,9 +111,10 @@ Reply SubmitDemo(Store* store, std::string_view demo) {
         return Answer(422, ErrorJson("the demo names nobody: only a game whose name was stored "
                                      "counts"));
     }
-    if (std::strlen(header.name) > kMaxNameLetters) {
+    const std::size_t letters = std::strlen(header.name);
+    if (letters < kMinNameLetters || letters > kMaxNameLetters) {
         return Answer(422, ErrorJson("the name " + std::string(header.name) +
-                                         " is longer than the name entry takes (10 letters)"));
+                                     " is not one the name entry stores (2 to 10 letters)"));
     }
 
     NewEntry entry;

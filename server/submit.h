@@ -15,7 +15,9 @@ struct Reply {
     int retryAfter = 0;  // seconds, for a Retry-After header; 0 for none
 };
 
-// The longest name the game's name entry takes (letters and digits only, as the reader checks).
+// The shortest and the longest name the game's name entry stores (letters and digits only, as the
+// reader checks).
+constexpr std::size_t kMinNameLetters = 2;
 constexpr std::size_t kMaxNameLetters = 10;
 
 // Verifies and stores one demo. The replay runs on the game's process-wide state: one call at a

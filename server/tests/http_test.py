@@ -115,13 +115,15 @@ def test_submissions(server):
     renamed = text.replace("# name GOLD", "# name THIEF")
     escaped = text.replace("# ended by contact", "# ended by Esc")
     long_name = text.replace("# name GOLD", "# name ABCDEFGHIJK")
+    short_name = text.replace("# name GOLD", "# name G")
     check(stepped != text, "a step was changed")
     cases = [
         (edited, 422, "the replay scored 100; the demo states 900"),
         (stepped, 422, "not verified: the replay"),
         (renamed, 409, "already on the board under the name GOLD"),
         (escaped, 422, "not verified"),
-        (long_name, 422, "longer than the name entry takes"),
+        (long_name, 422, "not one the name entry stores"),
+        (short_name, 422, "not one the name entry stores"),
         ("junk\n", 400, "not a demo: not a Kelvado demo"),
         (b"\x00\xff\xfe binary", 400, "not a demo"),
         ("", 400, "not a demo"),
