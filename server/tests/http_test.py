@@ -326,6 +326,7 @@ def test_full_queue(db):
 def test_kill_during_burst():
     db = os.path.join(TMP, "burst.db")
     mine = demos(500, "BURST", 1000)
+    senders = 8
     server = Server("sqlite:" + db, "--submit-rate", "100000", "--queue", "64")
     acked, lock = set(), threading.Lock()
     def send(demo):
@@ -336,7 +337,7 @@ def test_kill_during_burst():
                     acked.add(answer["id"])
         except (OSError, http.client.HTTPException, ValueError):
             pass
-    with concurrent.futures.ThreadPoolExecutor(8) as pool:
+    with concurrent.futures.ThreadPoolExecutor(senders) as pool:
         futures = [pool.submit(send, d) for d in mine]
         # Cut in the middle of the burst.
         deadline = time.time() + 20
@@ -351,8 +352,10 @@ def test_kill_during_burst():
     print("killed after %d answered 201; %d entries after the restart" % (len(acked), len(present)),
           flush=True)
     check(acked <= present.keys(), "answered 201 and lost: %s" % sorted(acked - present.keys()))
-    # At most the one being written when the process died can be there unanswered.
-    check(len(present.keys() - acked) <= 1, "entries never answered: %s" % sorted(present.keys() - acked))
+    # An entry can be on the disk and its answer not yet read when the process dies: only one of
+    # the requests still open then, so no more of them than there were senders.
+    unanswered = present.keys() - acked
+    check(len(unanswered) <= senders, "entries never answered: %s" % sorted(unanswered))
     sent_names = {d.split(b"# name ")[1].split(b"\n")[0].decode() for d in mine}
     check(all(e["name"] in sent_names for e in present.values()), "entries nobody sent")
     for id_ in present:
