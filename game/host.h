@@ -1,6 +1,7 @@
 // What the simulation does outside itself. The simulation only declares these; whoever runs it
-// supplies them at link time: the engine (render/scene.cpp, app/audio.cpp,
-// frontend/nameentry.cpp), the simulator's shell (tools/sim) and the test fakes.
+// supplies them at link time: the engine (app/mainloop.cpp, app/audio.cpp,
+// frontend/namekeys.cpp), the simulator's shell (tools/sim), the board's server (server/host.cpp)
+// and the test fakes.
 #pragma once
 
 // Starts a game's world: ResetGameState, then whatever the host keeps for a game (the engine:

@@ -1,4 +1,4 @@
-// The phases of one play step and the helpers they share. UpdateGame (game/state.cpp) runs the
+// The phases of one play step and the helpers they share. UpdateGame (game/update.cpp) runs the
 // phases in their fixed order; they are declared here so that tests and tools can name them.
 #pragma once
 
