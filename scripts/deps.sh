@@ -14,6 +14,8 @@ packages=(
 if [ "${1:-}" = "--web" ] || [ "${1:-}" = "--tests" ]; then
   # Emscripten's JavaScript optimiser needs acorn, which Debian keeps under /usr/share/nodejs.
   packages+=(emscripten node-acorn)
+  # The page is tested in Firefox ESR as well as Chromium.
+  packages+=(firefox-esr)
 fi
 if [ "${1:-}" = "--tests" ]; then
   # xfonts-base: SDL's X11 message box draws with the X core fonts; without them it cannot open.
