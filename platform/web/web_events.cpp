@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/controller.h"
 #include "platform/keys.h"
 #include "platform/web/web_platform.h"
 
@@ -62,23 +63,28 @@ void ReleaseAllKeys() {
 
 bool PeekMessage(Message* message) {
     GiveTurnUnlessSwapped();
+    ReadControllers();
+    if (TakeControllerMessage(message)) return true;
     if (queueCount == 0) return false;
     *message = queue[queueStart];
     queueStart = (queueStart + 1) % kQueueLength;
     --queueCount;
+    // A key a controller holds too stays down until both let go.
+    const unsigned type = message->message;
+    if ((type == WM_KEYDOWN || type == WM_KEYUP) &&
+        !KeyboardKeyPasses(static_cast<int>(message->wParam), type == WM_KEYDOWN))
+        *message = Message{0, 0, 0};
     return true;
 }
 
 void PostQuitMessage(int exitCode) { Queue(WM_QUIT, static_cast<std::uintptr_t>(exitCode)); }
 
 std::int16_t GetAsyncKeyState(int virtualKey) {
+    if (ControllerHoldsKey(virtualKey)) return static_cast<std::int16_t>(0x8000);
     for (int i = 0; i < heldCount; ++i)
         if (held[i].virtualKey == virtualKey) return static_cast<std::int16_t>(0x8000);
     return 0;
 }
-
-// The page reads no game controllers, so there is nothing for a text entry to change.
-void SetTextEntry(bool) {}
 
 // Called by the page (web/kelvado.js) between the game's turns.
 extern "C" {

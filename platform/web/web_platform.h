@@ -1,4 +1,5 @@
-// What the web platform's own files share (web_window.cpp, web_events.cpp, web_system.cpp);
+// What the web platform's own files share (web_window.cpp, web_events.cpp, web_controllers.cpp,
+// web_system.cpp);
 // nothing outside platform/web/ includes it.
 #pragma once
 
@@ -19,3 +20,6 @@ void GiveTurnUnlessSwapped();
 
 // web_events.cpp: every held key let go, as when the page loses the keyboard.
 void ReleaseAllKeys();
+
+// web_controllers.cpp: the pads' state of now; what changed waits in the controllers' queue.
+void ReadControllers();
