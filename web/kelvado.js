@@ -3,6 +3,8 @@
 // demos for download and upload.
 import {ChiptuneJsPlayer} from "./chiptune3.js";
 import createKelvado from "./kelvado-game.js";
+import {keepOffline} from "./offline.js";
+import {attachGame, screenPad, startTouch, textEntry} from "./touch.js";
 
 const kDataFiles = [
   "texture.bmp", "matohanta.bmp", "puutexture.bmp", "valo.bmp", "font1.bmp", "font1mask.bmp",
@@ -266,6 +268,7 @@ async function fetchData() {
 }
 
 async function start() {
+  await keepOffline();  // a new build is taken up before anything of this one is fetched
   const [data, db, watched] = await Promise.all([fetchData(), openRecords(), demoToWatch()]);
   records.db = db;
   const kept = await readAllRecords(db);
@@ -281,6 +284,8 @@ async function start() {
       showMessage,
       recordsStored: () => Promise.all([...records.pending]),
       ChiptuneJsPlayer,
+      screenPad,
+      textEntry,
       // ?bench: each frame's drawing time is kept, for scripts/bench.sh. ?bench=unpaced draws
       // the frames back to back without the browser showing them, as the desktop's frame
       // benchmark does, so that the page's drawing can be told from the browser's compositing.
@@ -318,6 +323,7 @@ async function start() {
   const outcomeTimer = setInterval(showOutcome, 100);
   game = await createKelvado(module);
   window.kelvado = game;  // for the console and the browser tests
+  attachGame(game);
 
   $("download-table").onclick = () => download(game, "hiscore.dat", "hiscore.dat");
   $("download-demo").onclick = () => download(game, "demos/last.demo", "last.demo");
@@ -379,6 +385,8 @@ canvas.addEventListener("pointerdown", () => canvas.focus());
 for (const control of document.querySelectorAll("nav button, nav input")) {
   control.addEventListener(control.tagName === "INPUT" ? "change" : "click", () => canvas.focus());
 }
+// The touch controls hand their keys over as the keyboard's are, by the key's code.
+startTouch((code, down) => sendKey(down, code, code, false), status);
 start().catch((error) => {
   console.error(error);
   status(`Kelvado could not start: ${error.message || error}`);

@@ -1,5 +1,6 @@
 // What the page asks of the game from outside its loop: the page closing, a table brought in
-// by the player, and how a watched demo came out. Called from web/kelvado.js between frames.
+// by the player, how a watched demo came out, and what the screen shows. Called from
+// web/kelvado.js and web/touch.js between frames.
 #include <cstdio>
 #include <vector>
 
@@ -51,5 +52,9 @@ const char* kelvado_watched_outcome() {
     }
     return text;
 }
+
+// What the screen shows, for the page's touch controls: 0 the title, 1 a game, 2 the name entry,
+// -1 a demo being watched.
+int kelvado_mode() { return demoWatching ? -1 : static_cast<int>(gameMode); }
 
 }  // extern "C"
