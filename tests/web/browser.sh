@@ -48,6 +48,14 @@ printf '\x00\x01binary\xff\xfe' >"$out/not-a-table.dat"
 (cd "$root/web" && node "$here/browser_test.mjs" chromium "http://127.0.0.1:$port" "$out") ||
     fail "the browser test failed in Chromium"
 
+# Firefox has WebGL only in a window: on a screen of its own, its 800x600 view (and the
+# 640x480 canvas in it) in full.
+start_display 1280 1024
+(cd "$root/web" && node "$here/browser_test.mjs" firefox "http://127.0.0.1:$port" "$out") ||
+    fail "the browser test failed in Firefox"
+stop_display  # what follows in headless Chromium runs without a display, as before
+unset DISPLAY
+
 # The site served by the board's own server: the board and #submit in the page, the entry sent
 # and watched again through its Watch link to the outcome kelvado-sim gives its demo.
 "$build/server/kelvado-board" --db "sqlite:$E2E_TMP/board.db" --listen 127.0.0.1:0 --site "$site" \
@@ -62,12 +70,6 @@ entry=$("$SIM" --verify "$out/board.demo") || fail "the board's entry does not v
 [ "verified: $(cat "$out/board-outcome.txt")" = "$entry" ] ||
     fail "the entry watched from the board ended '$(cat "$out/board-outcome.txt")'; kelvado-sim: '$entry'"
 echo "the board's entry watched in the page: $(cat "$out/board-outcome.txt")"
-
-# Firefox has WebGL only in a window: on a screen of its own, its 800x600 view (and the
-# 640x480 canvas in it) in full.
-start_display 1280 1024
-(cd "$root/web" && node "$here/browser_test.mjs" firefox "http://127.0.0.1:$port" "$out") ||
-    fail "the browser test failed in Firefox"
 
 # The title with the same table on the desktop, and the golden demo's last frame there, still
 # while the watched game stays in view: the 3D scene with its fog, textures, display lists and
