@@ -42,6 +42,7 @@ export async function launchBrowser(engine, downloads) {
       extraPrefsFirefox: {
         // With no sound device an AudioContext never starts, resumed or not: a mock one runs.
         "media.cubeb.force_mock_context": true,
+        // And, as in Chromium, no sound before the page's first key or click.
         "media.autoplay.default": 1,
         "media.autoplay.block-webaudio": true,
       },
