@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the layers' includes (scripts/check-layers.sh), then builds everything and runs every
 # test: first the normal build (unit, render, simulator, fuzz-corpus and end-to-end tests under
-# Xvfb), then the web build in headless Chromium against it, then the same unit and simulator
-# tests in an AddressSanitizer + UndefinedBehaviorSanitizer build, where any report fails the run.
+# Xvfb), then the web build in headless Chromium and in Firefox against it, then the same unit
+# and simulator tests in an AddressSanitizer + UndefinedBehaviorSanitizer build, where any
+# report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 echo "== Layers"

@@ -7,19 +7,11 @@
 //   node board_test.mjs BOARD_URL PLAIN_URL OUT
 import fs from "node:fs";
 import path from "node:path";
-import {createRequire} from "node:module";
-import {check, failureCount, openGame, playAndStoreName, sleep, waitFor} from "./page_helpers.mjs";
-
-const require = createRequire(path.join(process.cwd(), "package.json"));
-const puppeteer = require("puppeteer-core");
+import {check, failureCount, launchBrowser, openGame, playAndStoreName, sleep, waitFor} from
+  "./page_helpers.mjs";
 
 const [boardBase, plainBase, out] = process.argv.slice(2);
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-         "--disable-background-networking", "--disable-component-update", "--no-first-run"],
-});
+const context = await launchBrowser("chromium");
 let current = null;
 function shown(id) {
   const e = document.getElementById(id);
@@ -28,14 +20,14 @@ function shown(id) {
 
 try {
   // Without a board: neither part, and nothing asked of a board but the one look.
-  current = await openGame(browser, `${plainBase}/`);
+  current = await openGame(context, `${plainBase}/`);
   await sleep(2000);
   check(await current.evaluate(() => !document.getElementById("board") &&
                                      !document.getElementById("submit")),
         "served without a board, the page shows neither #board nor #submit");
   await current.close();
 
-  const page = current = await openGame(browser, `${boardBase}/`);
+  const page = current = await openGame(context, `${boardBase}/`);
   // The table every score enters (the one the other browser test brings in).
   const reloaded = page.waitForNavigation({waitUntil: "load"});
   await (await page.$("#import-table")).uploadFile(path.join(out, "ranked.dat"));
@@ -77,6 +69,6 @@ try {
   check(false, `the board test stopped: ${error.stack || error}`);
   if (current) console.log(`--- the page's console:\n${current.consoleLines.join("\n")}`);
 } finally {
-  await browser.close();
+  await context.browser().close();
 }
 process.exit(failureCount() ? 1 : 0);

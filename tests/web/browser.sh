@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The web version against the desktop game: builds the site, serves it on 127.0.0.1 and drives
-# it in headless Chromium (browser_test.mjs), then compares what the page showed and recorded
-# with the desktop build: the title with the same table, the page's demo verified by
-# kelvado-sim, and a desktop demo watched in the page ending as kelvado-sim states, on the same
-# last frame.
+# it in headless Chromium and in Firefox (browser_test.mjs), then compares what each engine's
+# page showed and recorded with the desktop build: the title with the same table, the page's
+# demo verified by kelvado-sim, and a desktop demo watched in the page ending as kelvado-sim
+# states, on the same last frame.
 #   tests/web/browser.sh BUILD     (BUILD: the desktop build tree, with kelvado and kelvado-sim)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -44,8 +44,17 @@ out=$E2E_TMP/out
 mkdir -p "$out"
 write_table "$out/ranked.dat" -1
 printf '\x00\x01binary\xff\xfe' >"$out/not-a-table.dat"
-(cd "$root/web" && node "$here/browser_test.mjs" "http://127.0.0.1:$port" "$out") ||
-    fail "the browser test failed"
+# Each engine writes into its own folder, $out/ENGINE.
+(cd "$root/web" && node "$here/browser_test.mjs" chromium "http://127.0.0.1:$port" "$out") ||
+    fail "the browser test failed in Chromium"
+
+# Firefox has WebGL only in a window: on a screen of its own, its 800x600 view (and the
+# 640x480 canvas in it) in full.
+start_display 1280 1024
+(cd "$root/web" && node "$here/browser_test.mjs" firefox "http://127.0.0.1:$port" "$out") ||
+    fail "the browser test failed in Firefox"
+stop_display  # what follows in headless Chromium runs without a display, as before
+unset DISPLAY
 
 # The site served by the board's own server: the board and #submit in the page, the entry sent
 # and watched again through its Watch link to the outcome kelvado-sim gives its demo.
@@ -62,8 +71,10 @@ entry=$("$SIM" --verify "$out/board.demo") || fail "the board's entry does not v
     fail "the entry watched from the board ended '$(cat "$out/board-outcome.txt")'; kelvado-sim: '$entry'"
 echo "the board's entry watched in the page: $(cat "$out/board-outcome.txt")"
 
-# The title with the same table on the desktop: the same picture but for the waving letters
-# of the game's name at the right.
+# The title with the same table on the desktop, and the golden demo's last frame there, still
+# while the watched game stays in view: the 3D scene with its fog, textures, display lists and
+# quadrics. The game runs on the test clock, moved on past the demo's last step but not past the
+# two seconds its end stays in view: that frame, whatever the machine's speed.
 start_display 640 480
 mkdir -p "$E2E_TMP/native"
 cp "$out/ranked.dat" "$E2E_TMP/native/hiscore.dat"
@@ -72,30 +83,8 @@ game_window >/dev/null
 wait_for 10 is_title || fail "no desktop title"
 sleep 1
 native=$(shot native-title)
-convert "$out/title.png" -crop 540x480+0+0 +repage "$E2E_TMP/web-left.png"
 convert "$native" -crop 540x480+0+0 +repage "$E2E_TMP/native-left.png"
-# compare exits with 1 for pictures that differ at all: only its count matters here.
-differing=$({ compare -metric AE -fuzz 6% "$E2E_TMP/web-left.png" "$E2E_TMP/native-left.png" null: 2>&1 ||
-    true; } | cut -d' ' -f1)
-echo "title: $differing of 259200 pixels differ by more than 6%"
-[ "${differing%.*}" -lt 2600 ] || fail "the page's title differs from the desktop's ($differing pixels)"
-# The table's text itself: where the desktop draws it, the page does too.
-[ "$(differs_from_backdrop "$out/title.png" 60x180+20+245)" -gt 8 ] || fail "no table on the page's title"
-
-# The page's demo verifies on the desktop.
-verified=$("$SIM" --verify "$out/last.demo") || fail "the page's demo does not verify: $verified"
-echo "the page's demo: $verified"
-
-# The desktop demo watched in the page ends as kelvado-sim states.
 expected=$("$SIM" --verify "$here/golden.demo") || fail "the golden demo does not verify"
-[ "verified: $(cat "$out/outcome.txt")" = "$expected" ] ||
-    fail "the watched demo ended '$(cat "$out/outcome.txt")'; kelvado-sim: '$expected'"
-echo "the golden demo in the page: $(cat "$out/outcome.txt")"
-
-# The golden demo's last frame, still while the watched game stays in view: the 3D scene with
-# its fog, textures, display lists and quadrics, drawn by the page and by the desktop game.
-# The game runs on the test clock, moved on past the demo's last step but not past the two
-# seconds its end stays in view: that frame, whatever the machine's speed.
 steps=$(sed -E 's/.*, ([0-9]+) play steps,.*/\1/' <<<"$expected")
 use_test_clock 100000
 start_game "$E2E_TMP/native" --demo "$here/golden.demo"
@@ -104,11 +93,40 @@ advance_clock $(( (steps + 1) * 25 + 500 ))
 ended=$(shot demo-end-native)
 is_title "$ended" && ended=""
 [ -n "$ended" ] || fail "the desktop game showed no still last frame of the demo"
-differing=$({ compare -metric AE -fuzz 10% "$out/demo-end.png" "$ended" null: 2>&1 || true; } |
-    cut -d' ' -f1)
-echo "the demo's last frame: $differing of 307200 pixels differ by more than 10%"
-[ "${differing%.*}" -lt 3072 ] || fail "the page's game differs from the desktop's ($differing pixels)"
 
-# Without the music, the title still follows the message.
-is_title "$out/nomusic.png" || fail "no title after the music's message"
+# compare_engine ENGINE: what the page showed and recorded in ENGINE against the desktop.
+compare_engine() {
+    local engine=$1 dir=$out/$1 differing verified
+    # The same title picture but for the waving letters of the game's name at the right.
+    convert "$dir/title.png" -crop 540x480+0+0 +repage "$E2E_TMP/web-left.png"
+    # compare exits with 1 for pictures that differ at all: only its count matters here.
+    differing=$({ compare -metric AE -fuzz 6% "$E2E_TMP/web-left.png" "$E2E_TMP/native-left.png" \
+        null: 2>&1 || true; } | cut -d' ' -f1)
+    echo "$engine: title: $differing of 259200 pixels differ by more than 6%"
+    [ "${differing%.*}" -lt 2600 ] ||
+        fail "the page's title in $engine differs from the desktop's ($differing pixels)"
+    # The table's text itself: where the desktop draws it, the page does too.
+    [ "$(differs_from_backdrop "$dir/title.png" 60x180+20+245)" -gt 8 ] ||
+        fail "no table on the page's title in $engine"
+
+    # The page's demo verifies on the desktop.
+    verified=$("$SIM" --verify "$dir/last.demo") ||
+        fail "the page's demo in $engine does not verify: $verified"
+    echo "$engine: the page's demo: $verified"
+
+    # The desktop demo watched in the page ends as kelvado-sim states, on the same last frame.
+    [ "verified: $(cat "$dir/outcome.txt")" = "$expected" ] ||
+        fail "the watched demo in $engine ended '$(cat "$dir/outcome.txt")'; sim: '$expected'"
+    echo "$engine: the golden demo in the page: $(cat "$dir/outcome.txt")"
+    differing=$({ compare -metric AE -fuzz 10% "$dir/demo-end.png" "$ended" null: 2>&1 || true; } |
+        cut -d' ' -f1)
+    echo "$engine: the demo's last frame: $differing of 307200 pixels differ by more than 10%"
+    [ "${differing%.*}" -lt 3072 ] ||
+        fail "the page's game in $engine differs from the desktop's ($differing pixels)"
+
+    # Without the music, the title still follows the message.
+    is_title "$dir/nomusic.png" || fail "no title after the music's message in $engine"
+}
+compare_engine chromium
+compare_engine firefox
 echo "browser: 1 passed, 0 failed"

@@ -1,37 +1,29 @@
-// The web version in headless Chromium, driven as a player would drive it. Writes what the
-// shell script compares with the desktop game into OUT: title.png, last.demo, outcome.txt and
-// demo-end.png.
-//   node browser_test.mjs BASE_URL OUT
+// The web version in a browser engine (chromium | firefox), driven as a player would drive it.
+// Reads ranked.dat and not-a-table.dat from OUT and writes what the shell script compares with
+// the desktop game into OUT/ENGINE: title.png, last.demo, outcome.txt, demo-end.png and
+// nomusic.png.
+//   node browser_test.mjs ENGINE BASE_URL OUT
 import fs from "node:fs";
 import path from "node:path";
-import {createRequire} from "node:module";
-import {check, failureCount, hold, openGame, playAndStoreName, readFile, sleep, waitFor} from
-  "./page_helpers.mjs";
+import {check, failureCount, hold, launchBrowser, openGame, playAndStoreName, readFile, sleep,
+        waitFor} from "./page_helpers.mjs";
 
-// puppeteer-core is the web folder's, installed from its lockfile.
-const require = createRequire(path.join(process.cwd(), "package.json"));
-const puppeteer = require("puppeteer-core");
-
-const [base, out] = process.argv.slice(2);
-
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  // Software WebGL, and no autoplay exemption: sound waits for the first key as for a player.
-  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-         "--disable-background-networking", "--disable-component-update", "--no-first-run"],
-});
+const [engine, base, inputs] = process.argv.slice(2);
+const out = path.join(inputs, engine);
+fs.mkdirSync(out, {recursive: true});
+const context = await launchBrowser(engine, out);
+console.log(`the page in ${engine}:`);
 
 let current = null;  // the page in use: its console is shown when something fails
 async function open(url) {
-  current = await openGame(browser, url);
+  current = await openGame(context, url);
   return current;
 }
 
 try {
   // Sound waits for the first key of a fresh page; the game runs silent until then. Nothing
   // is asked of the page before its audio starts: puppeteer's calls count as user gestures.
-  let page = await browser.newPage();
+  let page = await context.newPage();
   await page.goto(`${base}/game/`, {waitUntil: "load"});
   await sleep(4000);
   const audioState = () => page.evaluate(() => window.kelvado.kelvadoAudio &&
@@ -51,7 +43,7 @@ try {
   page = await open(`${base}/game/`);
   const input = await page.$("#import-table");
   const reloaded = page.waitForNavigation({waitUntil: "load"});
-  await input.uploadFile(path.join(out, "ranked.dat"));
+  await input.uploadFile(path.join(inputs, "ranked.dat"));
   await reloaded;
   await waitFor(page, () => window.kelvado && window.kelvado.FS, 20000, "the game after the import");
   check((await readFile(page, "/game/hiscore.dat") || "").startsWith("P1\r\n-1\r\n"),
@@ -62,9 +54,7 @@ try {
   // The game: steered, ended in the tree ring, a name typed and stored.
   await playAndStoreName(page, "WEB");
 
-  // The last demo, through the page's download button.
-  const client = await page.createCDPSession();
-  await client.send("Browser.setDownloadBehavior", {behavior: "allow", downloadPath: out});
+  // The last demo, through the page's download button, saved into OUT/ENGINE.
   await page.click("#download-demo");
   for (let i = 0; i < 50 && !fs.existsSync(path.join(out, "last.demo")); i++) await sleep(100);
   check(fs.existsSync(path.join(out, "last.demo")), "#download-demo saves demos/last.demo");
@@ -76,7 +66,7 @@ try {
         "the stored name is there after a reload");
 
   // A file that is no table is refused with a message, and nothing changes.
-  await (await page.$("#import-table")).uploadFile(path.join(out, "not-a-table.dat"));
+  await (await page.$("#import-table")).uploadFile(path.join(inputs, "not-a-table.dat"));
   await waitFor(page, () => document.getElementById("message").open, 5000, "the refusal");
   check(/not a high-score table/.test(await page.$eval("#message-text", (e) => e.textContent)),
         "a file that is no table is refused with a message");
@@ -115,6 +105,6 @@ try {
   check(false, `the browser test stopped: ${error.stack || error}`);
   if (current) console.log(`--- the page's console:\n${current.consoleLines.join("\n")}`);
 } finally {
-  await browser.close();
+  await context.browser().close();
 }
 process.exit(failureCount() ? 1 : 0);
