@@ -47,12 +47,20 @@ printf '\x00\x01binary\xff\xfe' >"$out/not-a-table.dat"
 # Each engine writes into its own folder, $out/ENGINE.
 (cd "$root/web" && node "$here/browser_test.mjs" chromium "http://127.0.0.1:$port" "$out") ||
     fail "the browser test failed in Chromium"
+# The page without a keyboard (touch, a pad, offline), in $out/phone-ENGINE.
+phone_test() {
+    mkdir -p "$out/phone-$1"
+    (cd "$root/web" && node "$here/phone_test.mjs" "$1" "$site" "$out/phone-$1" \
+        "$root/web/stamp-site.sh" "$out/ranked.dat") || fail "the phone test failed in $1"
+}
+phone_test chromium
 
 # Firefox has WebGL only in a window: on a screen of its own, its 800x600 view (and the
 # 640x480 canvas in it) in full.
 start_display 1280 1024
 (cd "$root/web" && node "$here/browser_test.mjs" firefox "http://127.0.0.1:$port" "$out") ||
     fail "the browser test failed in Firefox"
+phone_test firefox
 stop_display  # what follows in headless Chromium runs without a display, as before
 unset DISPLAY
 
@@ -113,6 +121,12 @@ compare_engine() {
     verified=$("$SIM" --verify "$dir/last.demo") ||
         fail "the page's demo in $engine does not verify: $verified"
     echo "$engine: the page's demo: $verified"
+    # So do the games played by touch and with a pad.
+    for demo in touch pad; do
+        verified=$("$SIM" --verify "$out/phone-$engine/$demo.demo") ||
+            fail "the $demo game's demo in $engine does not verify: $verified"
+        echo "$engine: the $demo game's demo: $verified"
+    done
 
     # The desktop demo watched in the page ends as kelvado-sim states, on the same last frame.
     [ "verified: $(cat "$dir/outcome.txt")" = "$expected" ] ||
