@@ -214,6 +214,8 @@ for renderer, label in (("swiftshader", "SwiftShader"), ("llvmpipe", "llvmpipe t
                  "not shown", f"{web['midGameUnpacedMs']:.2f} ms"))
     rows.append((f"Web, headless Chromium, {label}: blur frame drawn back to back, not shown",
                  f"{web['blurUnpacedMs']:.2f} ms"))
+    rows.append((f"Web, headless Chromium, {label}: mid-game frame on an emulated phone, CPU / 4",
+                 f"{web['phoneMidGameFrameMs']:.2f} ms ({web['phoneMidGameOwnMs']:.2f} ms before the GPU)"))
 import gzip, os
 data = {"texture.bmp", "matohanta.bmp", "puutexture.bmp", "valo.bmp", "font1.bmp", "font1mask.bmp",
         "art_matopaa.bmp", "art_matopaamask.bmp", "alku.bmp", "sky.bmp", "Kv_play.xm", "plop.wav"}

@@ -5,7 +5,8 @@
 // browser showing them (?bench=unpaced), as the desktop's frame benchmark draws them. Prints one
 // JSON object. RENDERER is swiftshader (Chromium's own software WebGL, as the tests use) or
 // llvmpipe (Mesa's, the desktop game's rasteriser, through ANGLE's EGL backend), so that the
-// page can be set beside the desktop on the same rasteriser.
+// page can be set beside the desktop on the same rasteriser. A phone's frame is the golden demo's
+// in Chromium's emulation of a phone held sideways, its CPU slowed four times.
 //   node bench_web.mjs BASE_URL MIDGAME_DEMO BLUR_DEMO [RUNS] [RENDERER]
 import path from "node:path";
 import {createRequire} from "node:module";
@@ -39,8 +40,13 @@ async function firstFrame() {
 }
 
 // The frames of a watched demo; `last` keeps only the last ones of its game.
-async function demoFrames(demo, last, mode = "") {
+async function demoFrames(demo, last, mode = "", phone = false) {
   const page = await browser.newPage();
+  if (phone) {
+    await page.setViewport({width: 844, height: 390, isMobile: true, hasTouch: true,
+                            deviceScaleFactor: 3});
+    await (await page.createCDPSession()).send("Emulation.setCPUThrottlingRate", {rate: 4});
+  }
   await page.goto(`${base}/?bench${mode}&demo=${demo}`, {waitUntil: "load"});
   await page.waitForFunction(() => document.getElementById("outcome").textContent !== "",
                              {timeout: 600000, polling: 100});
@@ -74,6 +80,7 @@ const midGame = await demoFrames(midGameDemo, 0);
 const blur = await demoFrames(blurDemo, 200);
 const midGameUnpaced = await demoFrames(midGameDemo, 0, "=unpaced");
 const blurUnpaced = await demoFrames(blurDemo, 200, "=unpaced");
+const phone = await demoFrames(midGameDemo, 0, "", true);
 await browser.close();
 console.log(JSON.stringify({
   firstFrameMs: median(first),
@@ -83,6 +90,8 @@ console.log(JSON.stringify({
   blurOwnMs: median(blur.cpu),
   midGameUnpacedMs: median(midGameUnpaced.frames),
   blurUnpacedMs: median(blurUnpaced.frames),
+  phoneMidGameFrameMs: median(phone.frames),
+  phoneMidGameOwnMs: median(phone.cpu),
   midGameFrames: midGame.frames.length,
   blurFrames: blur.frames.length,
 }));
