@@ -268,7 +268,7 @@ async function fetchData() {
 }
 
 async function start() {
-  await keepOffline();  // a new build is taken up before anything of this one is fetched
+  await keepOffline(status);  // a new build is taken up before anything of this one is fetched
   const [data, db, watched] = await Promise.all([fetchData(), openRecords(), demoToWatch()]);
   records.db = db;
   const kept = await readAllRecords(db);

@@ -20,8 +20,8 @@ function installed(worker) {
 }
 
 // Resolves when the game may start with the files this page came with; a page that takes up
-// a new build is reloaded instead and never resolves.
-export async function keepOffline() {
+// a new build is reloaded instead and never resolves. status(text) is the page's status line.
+export async function keepOffline(status) {
   const workers = navigator.serviceWorker;
   if (!workers) return;
   let registration;
@@ -40,9 +40,14 @@ export async function keepOffline() {
   }
   const next = registration.installing || registration.waiting;
   if (!next) return;
+  status("A new version of Kelvado is being stored for playing offline.");
   try {
-    if (!(await within(installed(next), kInstallMs))) return;
+    if (!(await within(installed(next), kInstallMs))) {
+      status("");
+      return;
+    }
   } catch (error) {
+    status("");
     return;
   }
   const taken = new Promise((resolve) => workers.addEventListener("controllerchange", resolve,

@@ -31,11 +31,12 @@ EM_JS(bool, OpenAudio, (), {
     // samples[slot] = {buffer, playing: [the sources still sounding, oldest first]}.
     const audio = {context, master, connected: false, musics: [], samples: []};
     Module.kelvadoAudio = audio;
-    // The first key or click lets the page sound.
+    // The first key, click or tap lets the page sound. A touch counts as the player's only once
+    // it is lifted, so its end is listened for too.
     const resume = () => {
         if (context.state === "suspended") context.resume();
     };
-    for (const type of ["keydown", "pointerdown", "touchstart"]) {
+    for (const type of ["keydown", "pointerdown", "pointerup", "touchstart", "touchend"]) {
         addEventListener(type, resume, {capture: true});
     }
     return true;
