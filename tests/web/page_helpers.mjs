@@ -84,12 +84,13 @@ export const readFile = (page, file) => page.evaluate((f) => {
 }, file);
 
 // A new page in the browser context, its console kept in page.consoleLines, once its game has
-// started.
-export async function openGame(context, url) {
+// started; prepare(page), when given, runs before the page is loaded.
+export async function openGame(context, url, prepare) {
   const page = await context.newPage();
   page.consoleLines = [];
   page.on("console", (message) => page.consoleLines.push(message.text()));
   page.on("pageerror", (error) => page.consoleLines.push(`pageerror: ${error.message}`));
+  if (prepare) await prepare(page);
   await page.goto(url, {waitUntil: "load"});
   await waitFor(page, () => window.kelvado && window.kelvado.FS, 20000, "the game to start");
   return page;
@@ -106,12 +107,15 @@ export async function playAndStoreName(page, name) {
   for (const key of name) await hold(page, key, 80);
   await sleep(200);
   await hold(page, "Enter", 200);
-  return waitFor(page, (typed) => {
-    try {
-      return new TextDecoder().decode(window.kelvado.FS.readFile("/game/hiscore.dat"))
-          .startsWith(`${typed}\r\n`);
-    } catch (error) {
-      return false;
-    }
-  }, 5000, "the name to be stored", name);
+  return nameStoredFirst(page, name);
 }
+
+// Waits for the name to head the game's table.
+export const nameStoredFirst = (page, name) => waitFor(page, (typed) => {
+  try {
+    return new TextDecoder().decode(window.kelvado.FS.readFile("/game/hiscore.dat"))
+        .startsWith(`${typed}\r\n`);
+  } catch (error) {
+    return false;
+  }
+}, 5000, `${name} to be stored`, name);

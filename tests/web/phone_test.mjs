@@ -9,11 +9,13 @@ import {execFileSync} from "node:child_process";
 import fs from "node:fs";
 import http from "node:http";
 import path from "node:path";
-import {check, failureCount, launchBrowser, readFile, sleep, waitFor} from "./page_helpers.mjs";
+import {check, failureCount, launchBrowser, nameStoredFirst, openGame, readFile, sleep,
+        waitFor} from "./page_helpers.mjs";
 
 const [engine, siteDir, out, stamp, table] = process.argv.slice(2);
 const chromium = engine === "chromium";
-const kTitle = 0, kPlaying = 1, kNameEntry = 2;
+// What the screen shows (kelvado_mode in web/shell.cpp).
+const kPlaying = 1, kNameEntry = 2;
 
 // --- The site, served from a copy the test may change or stop serving ---------------------------
 const site = path.join(out, "site");
@@ -40,35 +42,28 @@ const base = `http://127.0.0.1:${server.address().port}`;
 const browser = (await launchBrowser(engine)).browser();
 
 let current = null;  // the page in use: its console is shown when something fails
-// A page of its own browser profile (its own table, offline copy and worker).
-async function openPage(viewport, beforeLoad) {
-  const context = await browser.createBrowserContext();
-  const page = await context.newPage();
-  page.consoleLines = [];
-  page.on("console", (message) => page.consoleLines.push(message.text()));
-  page.on("pageerror", (error) => page.consoleLines.push(`pageerror: ${error.message}`));
-  if (viewport) await page.setViewport(viewport);
-  if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
-  current = page;
-  return page;
-}
-
 async function gameStarted(page) {
   return waitFor(page, () => window.kelvado && window.kelvado.FS && window.kelvado.kelvado.firstFrameTime,
                  30000, "the game to start");
 }
 
-// The page opened on TABLE, brought in as a player would, so that the next game ends in the
-// name entry whatever it scores.
-async function openOnTable(page, url) {
-  await page.goto(url, {waitUntil: "load"});
+// The game in a page of its own browser profile (its own table, offline copy and worker), in
+// the viewport given, beforeLoad run in every document before the page's own scripts. It is
+// opened on TABLE, brought in as a player would, so that the next game ends in the name entry
+// whatever it scores.
+async function openOnTable(viewport, beforeLoad) {
+  const context = await browser.createBrowserContext();
+  const page = current = await openGame(context, `${base}/`, async (p) => {
+    if (viewport) await p.setViewport(viewport);
+    if (beforeLoad) await p.evaluateOnNewDocument(beforeLoad);
+  });
   await gameStarted(page);
   const reloaded = page.waitForNavigation({waitUntil: "load"});
   await (await page.$("#import-table")).uploadFile(table);
   await reloaded;
   await gameStarted(page);
+  return page;
 }
-const mode = (page) => page.evaluate(() => window.kelvado._kelvado_mode());
 const waitForMode = (page, wanted, ms, what) =>
   waitFor(page, (m) => window.kelvado._kelvado_mode() === m, ms, what, wanted);
 
@@ -133,15 +128,6 @@ async function keepDemo(page, name, key) {
   if (demo !== null) fs.writeFileSync(path.join(out, name), demo);
 }
 
-const storedFirst = (page, name) => waitFor(page, (typed) => {
-  try {
-    return new TextDecoder().decode(window.kelvado.FS.readFile("/game/hiscore.dat"))
-        .startsWith(`${typed}\r\n`);
-  } catch (error) {
-    return false;
-  }
-}, 5000, `${name} to be stored`, name);
-
 // Firefox over WebDriver BiDi sizes the view but emulates no phone: its touches are the
 // touch screen's pointer events all the same.
 // A game played by touch alone: a tap on the title, the picture's left half held, and the name
@@ -157,7 +143,7 @@ async function playByTouch(page, duringGame) {
   check(await page.$eval("#picker", (e) => getComputedStyle(e).display) !== "none",
         "the picker is shown for the name");
   for (const label of ["Add", "Down", "Add", "Store"]) await tapButton(page, label);
-  return storedFirst(page, "A9");
+  return nameStoredFirst(page, "A9");
 }
 
 const phone = chromium ? {width: 844, height: 390, isMobile: true, hasTouch: true, deviceScaleFactor: 1}
@@ -165,8 +151,7 @@ const phone = chromium ? {width: 844, height: 390, isMobile: true, hasTouch: tru
 
 try {
   // --- A phone: tapped, steered by holding the picture's left half, a name picked and stored ---
-  let page = await openPage(phone);
-  await openOnTable(page, `${base}/`);
+  let page = await openOnTable(phone);
   check(await page.$eval("#touch-left", (e) => getComputedStyle(e).display) === "none",
         "no touch controls before the page is touched");
   check(await playByTouch(page, () => checkLayout(page, false)), "a name stored with the on-screen picker");
@@ -195,7 +180,7 @@ try {
   await page.browserContext().close();
 
   // --- A pad (standard mapping): Start starts, the D-pad steers, the picker stores, B leaves ---
-  page = await openPage(null, () => {
+  page = await openOnTable(null, () => {
     const buttons = Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}));
     window.testPad = {id: "test pad", index: 0, connected: true, mapping: "standard", timestamp: 0,
                       axes: [0, 0, 0, 0], buttons};
@@ -221,7 +206,6 @@ try {
     await press(button, false);
     await frames(3);
   };
-  await openOnTable(page, `${base}/`);
   await pressFor(9, 150);  // Start
   check(await waitForMode(page, kPlaying, 3000, "Start"), "the pad's Start starts a game");
   // The D-pad's left held, and the pad unplugged while it holds it: the worm goes straight on
@@ -239,7 +223,7 @@ try {
   await pressFor(0, 100);   // A
   await pressFor(0, 100);
   await pressFor(9, 150);   // Start stores
-  check(await storedFirst(page, "BB"), "a name stored with the pad's picker");
+  check(await nameStoredFirst(page, "BB"), "a name stored with the pad's picker");
   await keepDemo(page, "pad.demo", "L");
   const steps = ((await readFile(page, "/game/demos/last.demo")) || "").match(/^step \d+ \S+$/gm) || [];
   check(steps.length > 2 && / -$/.test(steps[steps.length - 1]),
@@ -252,8 +236,7 @@ try {
   await page.browserContext().close();
 
   // --- Offline: after one visit, the site gone, a reload plays; then a rebuilt site, whole ---
-  page = await openPage(phone);
-  await openOnTable(page, `${base}/`);
+  page = await openOnTable(phone);
   check(await waitFor(page, () => navigator.serviceWorker.controller !== null, 30000,
                       "the site to be kept offline"), "the first visit keeps the site");
   check(missing.length === 0, `every file the page asked for is there (missing: ${missing})`);
