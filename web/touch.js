@@ -20,6 +20,7 @@ const state = {
   pressed: 0,   // and those pressed since the game last read them, so that no tap is lost
   keyHolders: new Map(),  // key code -> how many touches hold it
   touchKeys: new Map(),   // pointer id -> the key code its touch holds
+  enterSince: 0,          // when a touch on the title last pressed Enter
 };
 
 // The screen pad as the game reads it once a pass.
@@ -106,12 +107,19 @@ function keyAt(canvas, clientX, starting) {
   return clientX < box.left + box.width / 2 ? "ArrowLeft" : "ArrowRight";
 }
 
+// The game takes one key message a pass and starts from the title only in a step that sees
+// Enter down. A quick tap during a slow frame would bring its press and its release in two
+// passes, the first perhaps without a step, and be lost, so the tap's Enter is held this long.
+const kTitleTapMs = 250;
+
 function watchPicture(canvas) {
   const end = (event) => {
     const code = state.touchKeys.get(event.pointerId);
     if (code === undefined) return;
     state.touchKeys.delete(event.pointerId);
-    if (code) releaseKey(code);
+    const early = code === "Enter" ? kTitleTapMs - (performance.now() - state.enterSince) : 0;
+    if (early > 0) setTimeout(() => releaseKey(code), early);
+    else if (code) releaseKey(code);
   };
   canvas.addEventListener("pointerdown", (event) => {
     if (event.pointerType === "mouse") return;
@@ -119,6 +127,7 @@ function watchPicture(canvas) {
     canvas.setPointerCapture(event.pointerId);
     const code = keyAt(canvas, event.clientX, true);
     state.touchKeys.set(event.pointerId, code);
+    if (code === "Enter") state.enterSince = performance.now();
     if (code) holdKey(code);
   });
   // A finger moved across the middle steers the other way; Enter stays until it lifts.
@@ -149,6 +158,15 @@ export function startTouch(sendKey, status) {
   full.type = "button";
   full.textContent = "Full screen";
   full.addEventListener("click", () => fullScreen(status));
+  // A tap straight after a finger slid over the picture can bring no click: the browser takes
+  // it for the end of that swipe. So a touch lifted on the button asks itself, and the click it
+  // may still bring is cancelled.
+  full.addEventListener("touchend", (event) => {
+    const touch = event.changedTouches[0];
+    if (!full.contains(document.elementFromPoint(touch.clientX, touch.clientY))) return;
+    event.preventDefault();
+    fullScreen(status);
+  });
   left.append(full);
 
   const right = document.createElement("div");
