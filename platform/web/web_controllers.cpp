@@ -19,10 +19,10 @@ bool present[kMaxControllers];
 // The standard mapping's buttons for kPadA to kPadRight (A, B, Back, Start, the D-pad); the
 // browser's pads in the slots below the screen pad's, by their index. A pad in another mapping
 // has buttons of unknown meaning and is left out.
-EM_JS(void, ReadPads, (std::int32_t* out, int slots), {
+EM_JS(void, ReadPads, (std::int32_t* out, int slots, int slotWords), {
     const buttons = [0, 1, 8, 9, 12, 13, 14, 15];
     const words = out >> 2;
-    HEAP32.fill(0, words, words + slots * 3);
+    HEAP32.fill(0, words, words + slots * slotWords);
     let pads = [];
     try {
         pads = navigator.getGamepads ? navigator.getGamepads() : [];
@@ -32,7 +32,7 @@ EM_JS(void, ReadPads, (std::int32_t* out, int slots), {
     for (const pad of pads) {
         if (!pad || !pad.connected || pad.mapping !== "standard") continue;
         if (pad.index >= slots - 1) continue;
-        const at = words + pad.index * 3;
+        const at = words + pad.index * slotWords;
         let held = 0;
         buttons.forEach((button, input) => {
             if (pad.buttons[button] && pad.buttons[button].pressed) held |= 1 << input;
@@ -44,7 +44,7 @@ EM_JS(void, ReadPads, (std::int32_t* out, int slots), {
     }
     const screenPad = Module.kelvado.screenPad;
     if (screenPad) {
-        const at = words + (slots - 1) * 3;
+        const at = words + (slots - 1) * slotWords;
         HEAP32[at] = 1;
         HEAP32[at + 1] = screenPad();
     }
@@ -59,7 +59,7 @@ EM_JS(void, TellPageTextEntry, (bool on), {
 void ReadControllers() {
     static_assert(kPadRight < 31, "the held inputs fit one word");
     std::int32_t state[kMaxControllers * kSlotWords];
-    ReadPads(state, kMaxControllers);
+    ReadPads(state, kMaxControllers, kSlotWords);
     for (int slot = 0; slot < kMaxControllers; ++slot) {
         const std::int32_t* pad = state + slot * kSlotWords;
         if (!pad[0]) {
